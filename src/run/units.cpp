@@ -1,0 +1,290 @@
+// Sequential text units and record files of the unit table.
+#include "run/units.hpp"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <sstream>
+
+#include "run/constants.hpp"
+
+namespace {
+
+struct unit_t {
+  std::string name;
+  bool input = false;
+  bool memory = false;
+  // input: all records and the position (index of the next record)
+  std::vector<std::string> lines;
+  std::size_t next = 0;
+  // output
+  std::FILE *f = nullptr;
+  std::vector<std::string> mem;
+  // record files
+  bool binary = false;
+  bool bin_write = false;
+  int brecno = 0;
+};
+
+std::map<int, unit_t> &table() {
+  static std::map<int, unit_t> t;
+  return t;
+}
+
+unit_t &get(int unit) { return table()[unit]; }
+
+std::vector<std::string> split_lines(const std::string &text) {
+  std::vector<std::string> out;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t nl = text.find('\n', start);
+    std::size_t end = nl == std::string::npos ? text.size() : nl;
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    out.push_back(line);
+    if (nl == std::string::npos) break;
+    start = nl + 1;
+  }
+  return out;
+}
+
+} // namespace
+
+void uopen_in(int unit, const std::string &name) {
+  std::ifstream in(name, std::ios::binary);
+  if (!in) start_fatal(name + ": cannot open the input file");
+  std::stringstream ss;
+  ss << in.rdbuf();
+  uopen_in_text(unit, ss.str(), name);
+}
+
+void uopen_in_text(int unit, const std::string &text, const std::string &name) {
+  uclose(unit);
+  unit_t &u = get(unit);
+  u.name = name;
+  u.input = true;
+  u.lines = split_lines(text);
+  u.next = 0;
+}
+
+void uopen_out(int unit, const std::string &name) {
+  uclose(unit);
+  unit_t &u = get(unit);
+  u.name = name;
+  u.f = std::fopen(name.c_str(), "w");
+  if (!u.f) start_fatal(name + ": cannot open the output file");
+}
+
+void uopen_mem(int unit) {
+  uclose(unit);
+  unit_t &u = get(unit);
+  u.name = "memory";
+  u.memory = true;
+}
+
+const std::vector<std::string> &umem(int unit) { return get(unit).mem; }
+
+void uclose(int unit) {
+  auto it = table().find(unit);
+  if (it == table().end()) return;
+  if (it->second.f) std::fclose(it->second.f);
+  table().erase(it);
+}
+
+void uclose_all() {
+  for (auto &kv : table())
+    if (kv.second.f) std::fclose(kv.second.f);
+  table().clear();
+}
+
+void uflush_all() {
+  std::fflush(stdout);
+  for (auto &kv : table())
+    if (kv.second.f) std::fflush(kv.second.f);
+}
+
+void uput(int unit, const std::string &record) {
+  if (unit == NTERM) {
+    std::fwrite(record.data(), 1, record.size(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+    return;
+  }
+  unit_t &u = get(unit);
+  if (u.memory) {
+    u.mem.push_back(record);
+    return;
+  }
+  if (!u.f) {
+    // A text unit written without an open: fort.N, as for the record files.
+    u.name = "fort." + std::to_string(unit);
+    u.f = std::fopen(u.name.c_str(), "w");
+    if (!u.f) start_fatal(u.name + ": cannot open the output file");
+  }
+  std::fwrite(record.data(), 1, record.size(), u.f);
+  std::fputc('\n', u.f);
+}
+
+bool uget(int unit, std::string &rec) {
+  if (unit == NKEYB) {
+    if (!std::getline(std::cin, rec)) return false;
+    if (!rec.empty() && rec.back() == '\r') rec.pop_back();
+    return true;
+  }
+  unit_t &u = get(unit);
+  if (!u.input || u.next >= u.lines.size()) {
+    // Past the end: the position still counts the attempted record for the diagnostic.
+    if (u.input && u.next == u.lines.size()) u.next = u.lines.size() + 1;
+    return false;
+  }
+  rec = u.lines[u.next++];
+  return true;
+}
+
+std::string uget_or_die(int unit, const char *group) {
+  std::string r;
+  if (!uget(unit, r)) read_fatal(unit, "unexpected end of file", group);
+  return r;
+}
+
+void ubackspace(int unit) {
+  unit_t &u = get(unit);
+  if (u.next > u.lines.size()) u.next = u.lines.size();
+  if (u.next > 0) --u.next;
+}
+
+void urewind(int unit) {
+  unit_t &u = get(unit);
+  u.next = 0;
+  u.brecno = 0;
+  if (u.binary && u.f) std::rewind(u.f);
+}
+
+int urecno(int unit) {
+  unit_t &u = get(unit);
+  return u.binary ? u.brecno : static_cast<int>(u.next);
+}
+
+std::string uname(int unit) { return get(unit).name; }
+
+void read_fatal(int unit, const std::string &what, const char *group, const char *variable,
+                int line) {
+  int ln = line >= 0 ? line : urecno(unit);
+  std::string msg = "zelk: " + uname(unit) + ":" + std::to_string(ln) + ": " + what;
+  if (group || variable) {
+    msg += " (";
+    if (group) msg += std::string("group &") + group;
+    if (group && variable) msg += ", ";
+    if (variable) msg += std::string("variable ") + variable;
+    msg += ")";
+  }
+  uflush_all();
+  std::fprintf(stderr, "%s\n", msg.c_str());
+  std::exit(1);
+}
+
+void start_fatal(const std::string &what) {
+  uflush_all();
+  std::fprintf(stderr, "zelk: %s\n", what.c_str());
+  std::exit(1);
+}
+
+void zstop() {
+  uflush_all();
+  std::exit(1);
+}
+
+void zend() {
+  uflush_all();
+  std::exit(0);
+}
+
+// ---------------------------------------------------------------- record files
+
+void binrec::put(int x) {
+  unsigned char c[4];
+  std::memcpy(c, &x, 4);
+  b.insert(b.end(), c, c + 4);
+}
+void binrec::put(float x) {
+  unsigned char c[4];
+  std::memcpy(c, &x, 4);
+  b.insert(b.end(), c, c + 4);
+}
+void binrec::putl(bool x) { put(x ? -1 : 0); }
+void binrec::put(const std::string &s) { b.insert(b.end(), s.begin(), s.end()); }
+void binrec::put(const float *x, long n) {
+  for (long k = 0; k < n; ++k) put(x[k]);
+}
+void binrec::put(const int *x, long n) {
+  for (long k = 0; k < n; ++k) put(x[k]);
+}
+int binrec::geti() {
+  int x = 0;
+  if (pos + 4 <= b.size()) std::memcpy(&x, &b[pos], 4);
+  pos += 4;
+  return x;
+}
+float binrec::getr() {
+  float x = 0.0f;
+  if (pos + 4 <= b.size()) std::memcpy(&x, &b[pos], 4);
+  pos += 4;
+  return x;
+}
+bool binrec::getl() { return (geti() & 1) != 0; }
+std::string binrec::gets(std::size_t n) {
+  std::string s;
+  if (pos + n <= b.size()) s.assign(reinterpret_cast<const char *>(&b[pos]), n);
+  pos += n;
+  return s;
+}
+void binrec::get(float *x, long n) {
+  for (long k = 0; k < n; ++k) x[k] = getr();
+}
+void binrec::get(int *x, long n) {
+  for (long k = 0; k < n; ++k) x[k] = geti();
+}
+
+void bopen(int unit, const std::string &name, bool for_write) {
+  uclose(unit);
+  unit_t &u = get(unit);
+  u.name = name;
+  u.binary = true;
+  u.bin_write = for_write;
+  u.f = std::fopen(name.c_str(), for_write ? "wb" : "rb");
+  if (!u.f) start_fatal(name + ": cannot open the record file");
+}
+
+static unit_t &bunit(int unit, bool for_write) {
+  unit_t &u = get(unit);
+  if (!u.binary || !u.f) bopen(unit, "fort." + std::to_string(unit), for_write);
+  return get(unit);
+}
+
+void bwrite(int unit, const binrec &r) {
+  unit_t &u = bunit(unit, true);
+  std::uint32_t n = static_cast<std::uint32_t>(r.b.size());
+  std::fwrite(&n, 4, 1, u.f);
+  if (n) std::fwrite(r.b.data(), 1, n, u.f);
+  std::fwrite(&n, 4, 1, u.f);
+  ++u.brecno;
+}
+
+binrec bread(int unit, std::size_t nbytes) {
+  unit_t &u = bunit(unit, false);
+  ++u.brecno;
+  std::uint32_t n = 0, n2 = 0;
+  if (std::fread(&n, 4, 1, u.f) != 1) read_fatal(unit, "end of the record file");
+  if (n != nbytes)
+    read_fatal(unit, "record of " + std::to_string(n) + " bytes where " +
+                         std::to_string(nbytes) + " were expected");
+  binrec r;
+  r.b.resize(n);
+  if (n && std::fread(r.b.data(), 1, n, u.f) != n) read_fatal(unit, "short record");
+  if (std::fread(&n2, 4, 1, u.f) != 1 || n2 != n) read_fatal(unit, "bad record framing");
+  return r;
+}

@@ -1,0 +1,74 @@
+// Sequential units: text files (deck, report, tables, plot commands, terminal) and
+// record files (save and restart), addressed by the numbers of the unit table.
+//
+// Text input units are read whole when opened and then walked record by record, so
+// that backspace and rewind are exact. Text output units write through a buffer; a
+// unit opened in memory keeps its records for the tests.
+#pragma once
+#include <string>
+#include <vector>
+
+// Open a text unit by name. Input units are opened read-only and must exist (a missing
+// file is a fatal read error); output units are created or truncated.
+void uopen_in(int unit, const std::string &name);
+void uopen_out(int unit, const std::string &name);
+// Connect an input unit to a text held in memory (deck tests) and an output unit to
+// memory (report tests); umem() returns the records written so far.
+void uopen_in_text(int unit, const std::string &text, const std::string &name = "deck");
+void uopen_mem(int unit);
+const std::vector<std::string> &umem(int unit);
+void uclose(int unit);
+void uclose_all();
+void uflush_all();
+
+// Text output: one record (a line; the newline is added). NTERM is standard output.
+void uput(int unit, const std::string &record);
+
+// Text input: the next record into rec; false at the end of the unit.
+bool uget(int unit, std::string &rec);
+// The next record, or a fatal read error naming the group when the unit has ended.
+std::string uget_or_die(int unit, const char *group = nullptr);
+void ubackspace(int unit);
+void urewind(int unit);
+// Number of the record last read (1-based), and the name of the unit's file.
+int urecno(int unit);
+std::string uname(int unit);
+
+// Fatal read error: writes "zelk: FILE:LINE: what (group &G, variable V)" to standard
+// error (the parenthesis only with what is known), flushes the open units and ends the
+// process with exit status 1. Nothing is written to the report.
+[[noreturn]] void read_fatal(int unit, const std::string &what, const char *group = nullptr,
+                             const char *variable = nullptr, int line = -1);
+// Fatal error of the start-up (no unit yet): "zelk: what", exit 1.
+[[noreturn]] void start_fatal(const std::string &what);
+
+// End of the process after a "*** STOP ***" or a process-ending "*** ERROR ***"
+// message on the report: flush every unit and exit with status 1.
+[[noreturn]] void zstop();
+// Normal end after the end block: flush every unit and exit with status 0.
+[[noreturn]] void zend();
+
+// Record files (save file on unit 1, restart file on unit 2): each record is framed by
+// its length in bytes as a 4-byte integer before and after it. Units not opened by name
+// are connected to "fort.N" in the working directory when first used.
+struct binrec {
+  std::vector<unsigned char> b;
+  std::size_t pos = 0; // read position
+  void put(int x);
+  void put(float x);
+  void putl(bool x); // switch: true = -1, false = 0
+  void put(const std::string &s); // its bytes, no terminator
+  void put(const float *x, long n);
+  void put(const int *x, long n);
+  int geti();
+  float getr();
+  bool getl(); // true when the lowest bit is 1
+  std::string gets(std::size_t n);
+  void get(float *x, long n);
+  void get(int *x, long n);
+};
+void bwrite(int unit, const binrec &r);
+// Read the next record; its length must be exactly nbytes, else a fatal read error
+// naming the record number.
+binrec bread(int unit, std::size_t nbytes);
+void bopen(int unit, const std::string &name, bool for_write);

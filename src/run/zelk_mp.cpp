@@ -1,0 +1,2 @@
+// Main program and run sequence.
+int zelk_mp(int argc, char **argv) { return 0; }
