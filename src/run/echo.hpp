@@ -1,0 +1,23 @@
+// Report of the inputs, group by group, with the derived values the run will use and
+// the warnings and stops the inputs call for; and the report of the geometry lines.
+// Order in a run: prfile, prboun, prmesh (sets NP, also in a beam-only run), then
+// after the allocation the geometry-form line, prngeo, prbeam, prwake, prtime,
+// prplot, prprin.
+#pragma once
+
+void prfile(bool LSAV, bool LREC, bool LCPUTM, float TSOS, float TMAX);
+void prboun();
+// Sets msz.NP in every run; MTREC (recommended MT) and RATIO (max DDZ/DDR) are results.
+void prmesh(int NW, bool BEAMONLY, float RAD, int &MTREC, float &RATIO);
+// The geometry-form line in front of the geometry lines.
+void prgeoform(bool LADD);
+void prngeo(bool LADD, int NLINES, float ZLAST);
+void prbeam(int ISIG);
+void prwake(float UBTE, int NW);
+// Stops when 2*MTE reaches the delay-line depth.
+void prtime(int MTREC, float RATIO, bool LPLE, bool LPLC, float TPS, int NSHOT);
+// LFFTANY is a result.
+void prplot(bool LCAVIN, bool LCAVUS, bool LPLW, bool LFFT, bool LFFTA, bool LFFTT,
+            bool LFFTL, bool LSPEC, bool LPLE, bool LPLC, bool LPALL, int NPLOT,
+            float CUTOFF, bool &LFFTANY, float REDUCE);
+void prprin(bool LMATPR, bool LPRW, bool LSVW, bool LPPW);

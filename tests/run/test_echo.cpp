@@ -1,0 +1,524 @@
+// Echo of the inputs and of the geometry lines: report excerpts compared record by
+// record. The expected records with numbers were written by gfortran with the same
+// descriptor lists and values (tests/run/data/gen_echo.f90).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "geometry/mesh.hpp"
+#include "run/constants.hpp"
+#include "run/echo.hpp"
+#include "run/params.hpp"
+#include "run/records.hpp"
+#include "run/units.hpp"
+#include "solver/fields.hpp"
+
+namespace {
+
+using recs = std::vector<std::string>;
+
+// Fresh records, a radial mesh gr(i) = (i - 1)*0.01 (i = 1 .. 11) and the report in memory.
+void fresh() {
+  mp = mprog_t{};
+  latc = latc_t{};
+  geo = geo_t{};
+  lat2 = lat2_t{};
+  pipes = pipe_t{};
+  offs = offs_t{};
+  win2 = win2_t{};
+  wpl = wpl_t{};
+  wpl2 = wpl2_t{};
+  crbw = crbw_t{};
+  cdis = cdis_t{};
+  wps = wps_t{};
+  ffts = ffts_t{};
+  wfun = wfun_t{};
+  intr = intr_t{};
+  plnz = plnz_t{};
+  expfr = expf_t{};
+  msz = msz_t{};
+  wind = wind_t{};
+  for (int k = 1; k <= 2000; ++k) var.RZ(k) = -8888.0f;
+  gr_data.gr.alloc(11);
+  gr_data.gdr.alloc(11);
+  for (int i = 1; i <= 11; ++i) {
+    gr(i) = static_cast<float>(i - 1) * 0.01f;
+    gdr(i) = 0.01f;
+  }
+  uopen_mem(ndev.NOUT);
+}
+
+const recs &report() { return umem(ndev.NOUT); }
+
+// The report of a body that must stop the process (exit status 1).
+recs stopped_report(const std::function<void()> &body) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const std::string path = ::testing::TempDir() + "zelk_echo_stop.out";
+  std::remove(path.c_str());
+  EXPECT_EXIT(
+      {
+        uopen_out(ndev.NOUT, path);
+        body();
+      },
+      ::testing::ExitedWithCode(1), "");
+  recs r;
+  std::ifstream in(path);
+  for (std::string l; std::getline(in, l);) r.push_back(l);
+  return r;
+}
+
+// The last n records of r.
+recs tail(const recs &r, std::size_t n) {
+  return r.size() <= n ? r : recs(r.end() - static_cast<long>(n), r.end());
+}
+
+} // namespace
+
+TEST(Echo, FileGroupShowsTheMonitorTimesOnlyWhenTheMonitorIsOn) {
+  fresh();
+  prfile(true, false, true, 5.0f, 3600.0f);
+  EXPECT_EQ(report(), (recs{"", " $FILE:", " SAVE FIELDS INTO FILE  (LSAV)  :  T",
+                            " RECOVER FROM FILE      (LREC)  :  F",
+                            " CPUTIME MONITOR ACTIVE (LCPUTM):  T",
+                            " CPUTIME LEFT FOR SAVING FIELDS : TSOS =   5.0000    (S)",
+                            " CPUTIME LIMIT OF BATCH JOB     : TMAX =   3600.0    (S)"}));
+  fresh();
+  prfile(false, true, false, 5.0f, 3600.0f);
+  EXPECT_EQ(report(), (recs{"", " $FILE:", " SAVE FIELDS INTO FILE  (LSAV)  :  F",
+                            " RECOVER FROM FILE      (LREC)  :  T",
+                            " CPUTIME MONITOR ACTIVE (LCPUTM):  F"}));
+}
+
+TEST(Echo, BothEndsAreOpenWithTheTrailingBlanksOfTheText) {
+  fresh();
+  prboun();
+  EXPECT_EQ(report(), (recs{"", " $BOUN:", " BOUNDARY CONDITIONS     LEFT   : OPEN              ",
+                            " BOUNDARY CONDITIONS     RIGHT  : OPEN              "}));
+}
+
+TEST(Echo, MeshOfOneZoneListsTheGivenUserValues) {
+  fresh();
+  latc.NR = 20;
+  latc.NZ = 100;
+  latc.DDZ = 0.002f;
+  latc.DDR(1) = 0.001f;
+  lat2.NZONE = 1;
+  geo.ZL = 0.1f;
+  wpl.MROT = 0;
+  win2.LCBACK = true; // NR*(NW + 4) = 2100 exceeds NR*NZ: the whole structure is held
+  var.RZ(3) = 0.02f;
+  var.RZ(1500) = -0.5f;
+  int mtrec = 0;
+  float ratio = 0.0f;
+  prmesh(101, false, 0.05f, mtrec, ratio);
+  EXPECT_EQ(report(), (recs{"", " $MESH:", " NUMBER OF MESH LINES IN R      : NR   =         20",
+                            " NUMBER OF MESH LINES IN Z      : NZ   =        100",
+                            " NUMBER OF MESH POINTS          : NP   =       2000",
+                            " TOTAL RADIUS OF THE STRUCTURE  : RAD  =  0.50000E-01(M)",
+                            " TOTAL LENGTH OF THE STRUCTURE  : ZL   =  0.10000    (M)",
+                            " STEP SIZE IN R                 : DDR  =  0.10000E-02(M)",
+                            " STEP SIZE IN Z                 : DDZ  =  0.20000E-02(M)",
+                            " STRUCTURE INPUT VARIABLE       : RZ  3=  0.20000E-01(M)",
+                            " STRUCTURE INPUT VARIABLE       : RZ***= -0.50000    (M)"}));
+  EXPECT_EQ(msz.NP, 2000);
+  EXPECT_EQ(ratio, 2.0f);
+  EXPECT_EQ(mtrec, 3); // sqrt(1.2 + 1.2*4) = 2.45
+}
+
+TEST(Echo, MeshOfTwoZonesGivesEachZoneItsRange) {
+  fresh();
+  latc.NR = 31;
+  latc.NZ = 50;
+  latc.DDZ = 0.001f;
+  latc.DDR(1) = 0.001f;
+  latc.DDR(2) = 0.0005f;
+  lat2.NZONE = 2;
+  lat2.XR(1) = 0.01f;
+  lat2.XR(2) = 0.02f;
+  wpl.MROT = 1;
+  win2.LCBACK = false;
+  int mtrec = 0;
+  float ratio = 0.0f;
+  prmesh(20, false, 0.02f, mtrec, ratio);
+  const recs &r = report();
+  ASSERT_EQ(r.size(), 10u);
+  EXPECT_EQ(r[4], " NUMBER OF MESH POINTS          : NP   =       1550");
+  EXPECT_EQ(r[7], " STEP SIZE IN R                 : DDR  =  0.10000E-02(M)  FROM R=   0.0000      TO R=  0.10000E-01");
+  EXPECT_EQ(r[8], " STEP SIZE IN R                 : DDR  =  0.50000E-03(M)  FROM R=  0.10000E-01  TO R=  0.20000E-01");
+  EXPECT_EQ(r[9], " STEP SIZE IN Z                 : DDZ  =  0.10000E-02(M)");
+  EXPECT_EQ(ratio, 2.0f);
+  EXPECT_EQ(mtrec, 3); // sqrt(1.2 + 1.6*4) = 2.76
+}
+
+TEST(Echo, BeamOnlyRunSetsThePointsAndPrintsNothing) {
+  fresh();
+  latc.NR = 10;
+  latc.NZ = 500;
+  win2.LCBACK = true;
+  int mtrec = 7;
+  float ratio = 3.0f;
+  prmesh(100, true, 0.05f, mtrec, ratio);
+  EXPECT_TRUE(report().empty());
+  EXPECT_EQ(msz.NP, 10 * 104); // the moving window holds NW + 4 columns
+  EXPECT_EQ(mtrec, 7);
+  EXPECT_EQ(ratio, 3.0f);
+}
+
+TEST(Echo, TimeGroupWarnsWhenMtIsBelowTheRecommendedValue) {
+  fresh();
+  latc.DDZ = 0.001f;
+  latc.NZ = 100;
+  latc.MTE = 2;
+  wind.NT = 403;
+  prtime(3, 2.0f, true, false, 12.5f, 5);
+  EXPECT_EQ(report(),
+            (recs{"", " $TIME:", " TIME STEPS TO BE PROCESSED     : NT   =    403",
+                  " NUMBER OF TIME STEPS/MESH STEP : MT   =      2",
+                  " *** WARNING ***  NO GUARANTEE FOR NUMERICAL STABILITY IN THE PRESENT CALCULATION WHERE MAX(DDZ/DDR) IS   2.0000    ",
+                  " *** A RECOMMENDED VALUE FOR MT : MT   =      3 ***",
+                  " VELOCITY OF THE BUNCH / C      : BETA =   1.0000    ",
+                  " TIME-STEP VALUE                : DT   =   1.6678    (PS)",
+                  " TIME FOR A PARTICLE TO PASS    : PT   =   333.56    (PS)",
+                  " START TIME FOR FILED LINE PLOT : TPS  =   12.500    (PS)",
+                  " NUMBER OF FILED LINE PLOTS     : NSHOT=      5"}));
+  // A uniform mesh needs no warning, whatever MT is.
+  fresh();
+  latc.DDZ = 0.001f;
+  latc.NZ = 100;
+  latc.MTE = 2;
+  prtime(3, 1.0f, false, false, 0.0f, 5);
+  EXPECT_EQ(report().size(), 7u);
+}
+
+TEST(Echo, TimeGroupStopsWhenTheDelayLinesAreTooShort) {
+  // 2*MTE = 38 passes.
+  fresh();
+  latc.DDZ = 0.001f;
+  latc.NZ = 100;
+  latc.MTE = 19;
+  prtime(1, 1.0f, false, false, 0.0f, 5);
+  EXPECT_EQ(report().size(), 7u);
+  // 2*MTE = 40 stops after the heading and its two lines.
+  const recs r = stopped_report([] {
+    latc.MTE = 20;
+    wind.NT = 403;
+    prtime(1, 1.0f, false, false, 0.0f, 5);
+  });
+  EXPECT_EQ(r, (recs{"", " $TIME:", " TIME STEPS TO BE PROCESSED     : NT   =    403",
+                     " NUMBER OF TIME STEPS/MESH STEP : MT   =     20",
+                     " *** STOP ***  2*(MT+1):     42 EXCEEDS MAXIMUM NPT:     40"}));
+}
+
+TEST(Echo, BeamGroupVariants) {
+  struct tcase {
+    float rdrive;
+    int irdrive, mrot, nbunch;
+    recs tail;
+  };
+  const tcase cases[] = {
+      // ring radius not given: the line of the ring and the MODE NUMBER label
+      {-1.0f, 1, 0, 1,
+       {" NUMBER OF STAND.DEV. USED      : ISIG = +/-  5",
+        " RADIAL BEAM OFFSET AT          :RDRIVE=   0.0000    (M)",
+        " MODE NUMBER (MONOPOLE/DIPOLE)  : MROT =      0"}},
+      // given on a mesh line
+      {0.02f, 3, 1, 1,
+       {" NUMBER OF STAND.DEV. USED      : ISIG = +/-  5",
+        " RADIAL BEAM OFFSET AT          :RDRIVE=  0.20000E-01(M)",
+        " MODE NUMBER (MONOPOLE/DIPOLE)  : MROT =      1"}},
+      // moved onto a mesh line: the arrow and the ANGULAR MOMENTUM label
+      {0.012f, 2, 1, 1,
+       {" NUMBER OF STAND.DEV. USED      : ISIG = +/-  5",
+        " RADIAL BEAM OFFSET AT          :RDRIVE=  0.12000E-01(M)  --->  0.10000E-01(M)",
+        " ANGULAR MOMENTUM               : MROT =      1"}},
+      // a train
+      {-1.0f, 1, 0, 3,
+       {" MODE NUMBER (MONOPOLE/DIPOLE)  : MROT =      0",
+        " NUMBER OF GAUSSIAN BUNCHES     :NBUNCH=      3",
+        " SEPARATION BETWEEN BUNCHES     : BSEP =  0.10000    (M)"}},
+      // a triangle
+      {-1.0f, 1, 0, 0,
+       {" MODE NUMBER (MONOPOLE/DIPOLE)  : MROT =      0",
+        " *** ATTENTION *** USER NOW MUST PROVIDE THE CHARGE DISTRIBUTION"}},
+  };
+  for (const tcase &c : cases) {
+    fresh();
+    latc.SIG = 0.01f;
+    offs.RDRIVE = c.rdrive;
+    latc.IRDRIVE = c.irdrive;
+    wpl.MROT = c.mrot;
+    cdis.NBUNCH = c.nbunch;
+    cdis.BSEP = 0.1f;
+    prbeam(5);
+    const recs &r = report();
+    ASSERT_GE(r.size(), 3u);
+    EXPECT_EQ(r[1], " $BEAM:");
+    EXPECT_EQ(r[2], " SIGMA OF THE GAUSSIAN BUNCH    : SIG  =  0.10000E-01(M)");
+    EXPECT_EQ(tail(r, c.tail.size()), c.tail) << "RDRIVE " << c.rdrive << " NBUNCH " << c.nbunch;
+  }
+}
+
+TEST(Echo, WakeGroupWithTwoPipesCounterBeamAndNapolyContour) {
+  fresh();
+  pipes.IRPL = 5;
+  pipes.IRPR = 7;
+  win2.LCBACK = false;
+  wpl2.LNAPOLY = true;
+  crbw.LCRBW = true;
+  crbw.ZSEP = 12.0f * 0.001f;
+  offs.ZCF = 0.02f;
+  offs.RWAK = 0.03f; // ZCT not given
+  prwake(0.1f, 101);
+  EXPECT_EQ(report(), (recs{"", " $WAKE:", " RADIAL WAKE OFFSET        (LEFT)   AT  R   =  0.40000E-01(M)",
+                            "                           (RIGHT)  AND R   =  0.60000E-01(M)",
+                            " WAKE    BETWEEN THE BUNCH  COORDINATES UBF =   0.0000    (M)",
+                            "                                    AND UBT =  0.10000    (M)",
+                            " WINDOW FOR FRONT                 (LCFRON)  :  T",
+                            " WINDOW FOR BACK                  (LCBACK)  :  F",
+                            " TAVO WAKE INTEGRATION METHOD     (LTAVO )  :  F",
+                            " NAPOLY WAKE INTEGRATION METHOD   (LNAPOLY) :  T",
+                            " CONVENTIONAL INTEGRATION METHOD  (LNONAP)  :  F",
+                            " WAKE FOR A COUNTER-ROTATING BEAM (LCRBW)   :  T",
+                            " INITIAL DISTANCE BTW. TWO BEAMS: ZSEP =  0.12000E-01(M)",
+                            " STARTING Z FOR INTEGRAL AT RWAK: ZCF  =  0.20000E-01(M)",
+                            " RADIAL OFFSET FOR WAKE INTEGRAL: RWAK =  0.30000E-01(M)",
+                            " NUMBER OF WAKE POTENTIAL POINTS: NW   =     101"}));
+}
+
+TEST(Echo, PlotGroupWarningsAndTheSpectrumSwitch) {
+  fresh();
+  wpl.MROT = 1;
+  cdis.NBUNCH = 3;
+  win2.LCBACK = true;
+  bool lfftany = false;
+  prplot(false, false, false, false, false, true, false, false, true, false, false, 10, 11.5f,
+         lfftany, 0.5f);
+  EXPECT_TRUE(lfftany); // LFFTT counts for a dipole run
+  const recs &r = report();
+  ASSERT_EQ(r.size(), 28u);
+  EXPECT_EQ(r[1], " $PLOT:");
+  EXPECT_EQ(r[2], " PLOT OF CAVITY SHAPE INPUT       (LCAVIN)  :  F");
+  EXPECT_EQ(r[11], " PLOT OF FFT OF TRANSVERSE WAKE   (LFFTT)   :  T");
+  EXPECT_EQ(tail(r, 14),
+            (recs{" PLOT OF ENERGY LOSS SPECTRUM     (LSPEC)   :  F",
+                  " PLOT OF ELECTRIC FIELD LINES     (LPLE)    :  T",
+                  " PLOT OF TOTAL CURRENT LINES      (LPLC)    :  F",
+                  " SWITCH FROM ABSOLUTE TO RELATVE  (LPALL)   :  F",
+                  " NUMBER OF CONTOUR LINES        : NPLOT=      10",
+                  " ENHANCEMENT FACTOR FOR FFT PLOT:EXPFAC=   20.000    ",
+                  " CUTOFF FREQUENCY FOR FFT PLOT  :CUTOFF=   11.500    (GHZ)",
+                  " WINDOWING FOR FOURIER TRANSFORMS (LWNDW)   :  T",
+                  " WINDOW FUNCTION                : NWFUN=       1",
+                  " WINDOW PARAMETER FOR WIDTH     : ALPHA=   3.0000    ",
+                  " *** WARNING ***  WHEN NBUNCH IS GREATER THAN 1, NO FFT WILL BE PRODUCED.",
+                  " *** WARNING ***  WHEN LPLE=.T., LCBACK MUST TO BE .F.   NO PLOT OF ELECTRIC FIELD LINES WILL BE PRODUCED.",
+                  " *** WARNING ***  WHEN LPLE=.T., MROT MUST TO BE 0.   NO PLOT OF ELECTRIC FIELD LINES WILL BE PRODUCED.",
+                  " REDUCTION FACTOR OF ALL PLOTS  :REDUCE=  0.50000    "}));
+}
+
+TEST(Echo, SpectrumSwitchFollowsTheModeAndTheLossSpectrumSkip) {
+  struct tcase {
+    int mrot;
+    bool lffta, lspec, before, after;
+  };
+  const tcase cases[] = {
+      {0, true, false, true, false},  // LFFTA is no spectrum of a monopole run
+      {1, true, false, false, true},
+      {0, false, true, false, true},
+      {2, false, true, true, true},   // other modes keep the value
+      {2, false, true, false, false},
+  };
+  for (const tcase &c : cases) {
+    fresh();
+    wpl.MROT = c.mrot;
+    win2.LCBACK = false;
+    bool lfftany = c.before;
+    prplot(false, false, false, false, c.lffta, false, false, c.lspec, false, false, false, 10,
+           1.0f, lfftany, 0.0f);
+    EXPECT_EQ(lfftany, c.after) << "MROT " << c.mrot;
+  }
+  fresh();
+  crbw.LCRBW = true;
+  win2.LCBACK = false;
+  bool lfftany = false;
+  prplot(false, false, false, false, false, false, false, true, false, false, false, 10, 1.0f,
+         lfftany, 0.0f);
+  const recs &r = report();
+  ASSERT_GE(r.size(), 18u);
+  EXPECT_EQ(r[14], " PLOT OF ENERGY LOSS SPECTRUM     (LSPEC)   :  T");
+  EXPECT_EQ(r[15], "");
+  EXPECT_EQ(r[16], " *** SKIP ***  LSPEC CANNOT BE TRUE WHEN LCRBW IS TRUE IN THIS VERSION OF ZELK.");
+  EXPECT_EQ(r[17], "");
+  EXPECT_EQ(r[18], " PLOT OF ELECTRIC FIELD LINES     (LPLE)    :  F");
+}
+
+TEST(Echo, PrinGroup) {
+  fresh();
+  ffts.LSVF = true;
+  prprin(true, false, false, true);
+  EXPECT_EQ(report(), (recs{"", " $PRIN:", " PRINTOUT OF CAVITY SHAPE USED    (LMATPR)  :  T",
+                            " PRINTOUT OF WAKE POTENTIALS      (LPRW)    :  F",
+                            " LINE-PRINTER PLOT OF WAKE POT.   (LPPW)    :  T",
+                            " SAVE WAKE POTENTIALS IN A FILE   (LSVW)    :  F",
+                            " SAVE AZIMUTHAL WAKE IN A FILE    (LSVWA)   :  F",
+                            " SAVE TRANSVERSE WAKE IN A FILE   (LSVWT)   :  F",
+                            " SAVE LONGITUDINAL WAKE IN A FILE (LSVWL)   :  F",
+                            " SAVE FFT RESULTS IN A FILE       (LSVF)    :  T"}));
+}
+
+TEST(Echo, GeometryFormLine) {
+  fresh();
+  mp.CAVTXT = "HALF CELL INPUT ";
+  prgeoform(true);
+  prgeoform(false);
+  EXPECT_EQ(report(), (recs{"", " @CAVITYSHAPE (@@CAVITYSHAPE) :  HALF CELL INPUT ", "",
+                            " #CAVITYSHAPE (##CAVITYSHAPE) :  HALF CELL INPUT "}));
+}
+
+namespace {
+
+// Stored geometry lines 1 .. n and the contour points RR, ZZ with mesh indices IR, IZ.
+struct gpoint {
+  const char *line;
+  float rr, zz;
+  int ir, iz;
+};
+void store_geometry(const std::vector<gpoint> &g) {
+  for (std::size_t j = 0; j < g.size(); ++j) geolines[j + 1] = padto(g[j].line, 72);
+  geolines[g.size() + 1] = padto("9999 0", 72);
+}
+void store_contour(const std::vector<gpoint> &g) {
+  int k = 1;
+  for (const gpoint &p : g) {
+    if (p.ir < 0) continue; // a line that is no contour line (repeat marks)
+    geo.RR(k) = p.rr;
+    geo.ZZ(k) = p.zz;
+    latc.IR(k) = p.ir;
+    latc.IZ(k) = p.iz;
+    ++k;
+  }
+}
+
+} // namespace
+
+TEST(Echo, GeometryOfAnAbsoluteDeck) {
+  fresh();
+  latc.DDZ = 0.01f;
+  var.RZ(3) = 0.02f;
+  var.RZ(5) = 0.02f;
+  const std::vector<gpoint> g = {
+      {"0.0 0.0", 0.0f, 0.0f, 1, 1},
+      {"0.02 0.0", 0.02f, 0.0f, 3, 1},
+      {"0.02 0.02", 0.02f, 0.02f, 3, 3},
+      {"CS -RZ5", -1.0f, -0.02f, 0, 0},     // convex circle, radius from RZ5
+      {"0.0337 0.06", 0.0337f, 0.06f, 4, 7}, // between radial lines 4 and 5
+      {"RZ3, 0.08", 0.02f, 0.08f, 3, 9},
+      {"ES 0.0", -3.0f, 0.0f, 0, 0},
+      {"0.03 0.05", 0.03f, 0.05f, 0, 0},     // centre of the ellipse
+      {"0.02 0.1", 0.02f, 0.12f, 3, 10},     // NLAST: its z replaced by the structure length
+      {"0.0 0.1", 0.0f, 0.1f, 1, 11},
+      {"0.0 0.0", 0.0f, 0.0f, 1, 1},
+  };
+  store_geometry(g);
+  store_contour(g);
+  lat2.NLAST = 9;
+  prngeo(false, 11, 0.1f);
+  EXPECT_EQ(report(),
+            (recs{"", " INPUT:       (R, Z)                   (IR, IZ)",
+                  " (    0.0000       0.0000     )  (       1      1 )",
+                  " (   0.20000E-01   0.0000     )  (       3      1 )",
+                  " (   0.20000E-01  0.20000E-01 )  (       3      3 )",
+                  " CONNECTED BY A CONVEX  CIRCLE, IKIND=-1,  RADIUS= RZ  5 --->   -0.20000E-01",
+                  " (   0.33700E-01  0.60000E-01 )  (       4      7 ) ---> (   0.30000E-01  0.60000E-01 )",
+                  " (      RZ  3     0.80000E-01 )  (       3      9 ) ---> (   0.20000E-01  0.80000E-01 )",
+                  " CONNECTED BY AN ELLIPSE,       IKIND=-3,  (RM, ZM)=     (   0.30000E-01  0.50000E-01 )",
+                  " (   0.20000E-01  0.10000     )  (       3     10 )",
+                  " (    0.0000      0.10000     )  (       1     11 )",
+                  " (    0.0000       0.0000     )  (       1      1 )"}));
+}
+
+namespace {
+
+// A relative deck whose middle group is taken twice; the closing line returns to the axis.
+std::vector<gpoint> relative_deck(float rclose) {
+  return {
+      {"0.0 0.0", 0.0f, 0.0f, 1, 1},
+      {"0.02 0.0", 0.02f, 0.0f, 3, 1},
+      {"> 2", 0.0f, 0.0f, -1, -1},
+      {"0.0 0.01", 0.02f, 0.01f, 3, 2},
+      {"0.01 0.0", 0.03f, 0.01f, 4, 2},
+      {"<", 0.0f, 0.0f, -1, -1},
+      {"-0.0163 0.0", 0.0237f, 0.02f, 3, 3}, // off the radial lines
+      {"-0.0037 0.03", 0.02f, 0.05f, 3, 5},  // NLAST
+      {"-0.02 0.0", 0.0f, 0.05f, 1, 6},
+      {"0.0 -0.05", rclose, 0.0f, 1, 1},
+  };
+}
+
+void store_relative(float rclose) {
+  std::vector<gpoint> g = relative_deck(rclose);
+  store_geometry(g);
+  // The contour as decoded: the group's two lines twice.
+  std::vector<gpoint> c = {g[0], g[1], g[3], g[4], {"", 0.03f, 0.02f, 4, 3},
+                           {"", 0.04f, 0.02f, 5, 3}, g[6], g[7], g[8], g[9]};
+  store_contour(c);
+  lat2.NLAST = 8;
+}
+
+} // namespace
+
+TEST(Echo, GeometryOfARelativeDeckEchoesEveryPassOfAGroup) {
+  fresh();
+  latc.DDZ = 0.01f;
+  store_relative(0.0f);
+  prngeo(true, 10, 0.05f);
+  EXPECT_EQ(report(),
+            (recs{"", " INPUT:       (R, Z)                   (IR, IZ)",
+                  " (    0.0000       0.0000     )  (       1      1 ) ---> (    0.0000       0.0000     )",
+                  " (   0.20000E-01   0.0000     )  (       3      1 ) ---> (   0.20000E-01   0.0000     )",
+                  " (    0.0000      0.10000E-01 )  (       3      2 ) ---> (   0.20000E-01  0.10000E-01 )",
+                  " (   0.10000E-01   0.0000     )  (       4      2 ) ---> (   0.30000E-01  0.10000E-01 )",
+                  " (    0.0000      0.10000E-01 )  (       4      3 ) ---> (   0.30000E-01  0.20000E-01 )",
+                  " (   0.10000E-01   0.0000     )  (       5      3 ) ---> (   0.40000E-01  0.20000E-01 )",
+                  " (  -0.16300E-01   0.0000     )  (       3      3 ) ---> (   0.23700E-01  0.20000E-01 ) ---> (   0.20000E-01  0.20000E-01 )",
+                  " (  -0.37000E-02  0.30000E-01 )  (       3      5 ) ---> (   0.20000E-01  0.50000E-01 )",
+                  " (  -0.20000E-01   0.0000     )  (       1      6 ) ---> (    0.0000      0.50000E-01 )",
+                  " (    0.0000     -0.50000E-01 )  (       1      1 ) ---> (    0.0000       0.0000     )"}));
+}
+
+TEST(Echo, GeometryOfARelativeDeckStopsWhenTheFirstPolygonStaysOpen) {
+  // The closing point 0.006 above the axis: more than half the radial step 0.01.
+  fresh();
+  latc.DDZ = 0.01f;
+  store_relative(0.006f);
+  const recs r = stopped_report([] { prngeo(true, 10, 0.05f); });
+  EXPECT_EQ(tail(r, 2), (recs{" *** STOP *** THE FIRST POLYGON IS NOT CLOSED.",
+                              " THERE IS A VERTICAL GAP MORE THAN DDR/2 AT RLC."}));
+  // 0.004 is less than half a step: no stop.
+  fresh();
+  latc.DDZ = 0.01f;
+  store_relative(0.004f);
+  prngeo(true, 10, 0.05f);
+  EXPECT_EQ(report().size(), 12u);
+}
+
+TEST(Echo, GeometryPassesOverALineThatIsNoCurveCode) {
+  fresh();
+  latc.DDZ = 0.01f;
+  const std::vector<gpoint> g = {
+      {"0.0 0.0", 0.0f, 0.0f, 1, 1},
+      {"0.01 0.0", -1.5f, 0.0f, 1, 1}, // a radius value of -1.5 is neither point nor arc
+      {"0.02 0.0", 0.02f, 0.0f, 3, 1},
+  };
+  store_geometry(g);
+  store_contour(g);
+  lat2.NLAST = 8;
+  prngeo(false, 3, 0.0f);
+  EXPECT_EQ(report(), (recs{"", " INPUT:       (R, Z)                   (IR, IZ)",
+                            " (    0.0000       0.0000     )  (       1      1 )",
+                            " (   0.20000E-01   0.0000     )  (       3      1 )"}));
+}
