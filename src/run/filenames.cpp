@@ -1,0 +1,30 @@
+// The name of the input deck and the names of the output files made from it.
+#include "run/filenames.hpp"
+
+#include "run/constants.hpp"
+#include "run/records.hpp"
+#include "run/units.hpp"
+
+// The input file name: the first command-line argument, or one line typed at the prompt.
+void file_name_specification(int argc, char **argv, std::string &INFILE) {
+  if (argc >= 2) {
+    INFILE = argv[1];
+  } else {
+    rec(NTERM, "(A)", " ");
+    rec(NTERM, "(A)", "  Please enter the name of the input file.");
+    std::string line;
+    uget(NKEYB, line);
+    INFILE = line;
+  }
+  if (INFILE.size() > 256) INFILE.resize(256);
+  while (!INFILE.empty() && INFILE.back() == ' ') INFILE.pop_back();
+}
+
+// Output names: the input name up to and including its first point, then the extension;
+// a name without a point gives the bare extension.
+std::string output_name(const std::string &INFILE, const char *ext) {
+  std::size_t k = INFILE.find('.');
+  std::string head = k == std::string::npos ? std::string() : INFILE.substr(0, k + 1);
+  return head + ext;
+}
+
