@@ -1,0 +1,38 @@
+// Set-up of the structure on the mesh: the radial zones and the radius rule, the
+// extents of the structure with its circular and elliptic arcs, the z mesh and the
+// mesh indices of the contour, the mirroring of half-cell input, and the checks of the
+// beam pipes with the choice of the wake-integration contour.
+#pragma once
+
+// Radial zones from the MESH inputs up to the top radius RTOP (m): XR, IRM, NZONE, NRL,
+// msz.NRN and the radial mesh lines gr, gdr (allocated here).
+void irdset(float RTOP);
+// Start of a run's set-up: the warning of a structure cut by a given NZ may be written
+// again (setgrd calls it before its passes).
+void irdset_newrun();
+// Index of the radial mesh line of the radius R (m); R is clamped in place to
+// [0, XR(NZONE)].
+int ird(float &R);
+
+// Beam-pipe radius, radial zones and extents of the structure (two passes when the
+// first one changes the top radius or the length).
+void setgrd(float &RBP, float &ZMAX, float RMAX, float &RMIN, float &ZLFT, float &ZRGT,
+            float &RAD);
+// One pass over the contour: the measured top radius RTOP1 and length ZL1, the smallest
+// radius RMIN and the z range ZLFT..ZRGT of material below RBP; indices of arc markers.
+void center(float RTOP, float ZL0, float &RTOP1, float &ZL1, float &RMIN, float RBP,
+            float &ZLFT, float &ZRGT, int IPASS);
+
+// MODE < 1: z mesh and mesh indices of the contour; else: pipe, drive-ring and
+// wake-line indices.
+void setprm(int MODE, bool LPLEC, float &RAD, float &ZLFT, float &ZRGT, float &RMIN,
+            float &RBP);
+
+// Half-cell input: the mesh indices (expand) and then the coordinates and counts
+// (expand2) of the whole structure.
+void expand();
+void expand2();
+
+// Beam-pipe checks and the wake-integration contour; ISKIP = 1040 skips the run.
+void examin(int IRUN, bool &BEAMONLY, bool &LNAPM1, float RMIN, float RBP, float ZLFT,
+            float ZRGT, int &ISKIP);
