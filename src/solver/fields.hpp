@@ -66,6 +66,13 @@ struct cm1_data_t { arr1<float> cx1, cx2, cx3, cx4, cx5, cx6; };
 struct cm2_data_t { arr1<float> dx1, dx2, dx3, dx4, dx5, dx6; };
 struct nap_data_t { arr1<float> sfg, slg; };
 
+// Cell codes of the monopole step (celc_data), node index m as the fields: one byte per
+// node condensed from iflg and sjdg, so that the field step streams 1 byte of geometry
+// per node instead of 12. Rebuilt from iflg and sjdg for every column bcdet classifies.
+// Bit 0: cell not metal (iflg /= 5); bit 1: cut by a diagonal (iflg 1..4);
+// bit 2: Er in vacuum (sjdg(1) = 1); bit 3: Ez in vacuum (sjdg(3) = 1).
+struct celc_data_t { arr1<unsigned char> kc; };
+
 extern cals_t cals;
 extern cdis_t cdis;
 extern qkar_t qkar;
@@ -84,6 +91,7 @@ extern cm3_data_t cm3_data;
 extern cm1_data_t cm1_data;
 extern cm2_data_t cm2_data;
 extern nap_data_t nap_data;
+extern celc_data_t celc_data;
 
 // Element accessors in the notation of the formulas: ev(c, m), hv(c, m).
 inline float &ev(int c, long m) { return he_data.e[c](m); }

@@ -1,0 +1,91 @@
+// The time loop of a run: one field step of the run's azimuthal mode and one step of
+// its wake integration per time step, progress lines on the terminal at every tenth of
+// the steps, the stop test of the CPU-time monitor and the field-line snapshots.
+#include "run/timeloop.hpp"
+
+#include <algorithm>
+
+#include "geometry/mesh.hpp"
+#include "run/constants.hpp"
+#include "run/params.hpp"
+#include "run/records.hpp"
+#include "solver/fields.hpp"
+#include "solver/step.hpp"
+
+void cpulft(float TSOS, float TMAX, bool &LSTOP) {
+  // The reserve is compared with a fixed hour of time left; TMAX plays no part.
+  (void)TMAX;
+  LSTOP = TSOS > 3600.0f;
+}
+
+// Time sum of Hphi in the Hz slot (unused by the monopole step) for the field-line plot;
+// all columns from 1 are held, since this runs only without LCBACK.
+static void hphisum() {
+  const long NR = latc.NR;
+  if (NR < 1) return;
+  const int jf = std::min<long>(eline.JFRONT, msz.NMESH / NR);
+  float *__restrict hz = he_data.h[3].data();
+  const float *__restrict hp = he_data.h[2].data();
+#pragma omp parallel for schedule(static)
+  for (int j = 1; j <= jf; ++j) {
+    const long b = (j - 1) * NR;
+    for (long i = 0; i < NR; ++i) hz[b + i] = hz[b + i] + hp[b + i];
+  }
+}
+
+void time_loop() {
+  const int NT = wind.NT;
+  const int MROT = wpl.MROT;
+  const int NW = mp.NW;
+  const int KSTART = mp.KSTART;
+  const int STEP10 = (NT - KSTART - 1) / 10;
+  int next = KSTART + STEP10;
+  int tenth = 1;
+  for (int k = KSTART; k <= NT - 1; ++k) {
+    mp.KEND = k;
+    if (k == next) {
+      rec(NTERM, "(A,I4,A)", " > ", 10 * tenth, "% OVER");
+      next += STEP10;
+      ++tenth;
+    }
+
+    if (wpl2.LNAPOLY && MROT == 0) {
+      mefld(k + 1);
+      napl1(k, mp.KX, NW);
+    } else if (wpl2.LNAPOLY && MROT == 1) {
+      hefld(k + 1);
+      napl2(k, mp.KX, NW);
+    } else if (win2.LTAVO) {
+      if (MROT == 0) {
+        mefld(k + 1);
+        jmpbm(k, mp.KX, NW);
+      } else if (MROT == 1) {
+        hefld(k + 1);
+        conbm(k, mp.KX, mp.KY, NW);
+      }
+    } else if (MROT == 0) {
+      mefld(k + 1);
+      jmpbm(k, mp.KX, NW);
+    } else if (MROT == 1) {
+      hefld(k + 1);
+      jmpbm(k, mp.KX, NW);
+    } else {
+      jmpbm(k, mp.KX, NW);
+    }
+
+    if (mp.LCPUTM) {
+      bool LSTOP = false;
+      cpulft(mp.TSOS, mp.TMAX, LSTOP);
+      if (LSTOP) break;
+    }
+
+    if (MROT != 1 && mp.LPLEC && !win2.LCBACK) {
+      if (!mp.LPLC) hphisum();
+      if (k + 1 >= mp.KSNAP) {
+        eplot(mp.TITLE, mp.NPLOT, k + 1, mp.LPLE, mp.LPALL);
+        mp.TSNAP = mp.TSNAP + mp.DTSNAP;
+        mp.KSNAP = nint(mp.TSNAP);
+      }
+    }
+  }
+}

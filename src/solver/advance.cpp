@@ -1,0 +1,69 @@
+// The first window of a run: witness counters, the skip of a field-free left pipe, the
+// first boundary frame and the first columns of cell flags, and the window brought to
+// the step before the loop's first field step.
+#include <algorithm>
+
+#include "geometry/fitting.hpp"
+#include "geometry/mesh.hpp"
+#include "run/params.hpp"
+#include "solver/fields.hpp"
+#include "solver/step.hpp"
+
+void advan(bool LREC, int &KX, int &KY, int &KSTART) {
+  const int MTE = latc.MTE > 0 ? latc.MTE : 1;
+  const int NR = latc.NR > 0 ? latc.NR : 1;
+  const int NZW = msz.NMESH / NR;
+
+  // 1. Witness counters: the TAVO method samples Ez first half a mesh step in.
+  KX = (win2.LTAVO && wpl.MROT == 1) ? 0 : 1;
+  KY = 1;
+
+  // 2. A restored run takes KX, KY and the field records from the restart file here.
+
+  // 3. With the drive ring on the wall of the left pipe nothing is in the pipe, so the
+  // steps in which the bunch crosses a straight left pipe would compute zero fields and
+  // zero wake: start behind them, with the counters advanced by the columns skipped.
+  const bool ringonwall = latc.IRDRIVE == pipes.IRPL;
+  if (ringonwall && latc.NPTS >= 3 && latc.IR(3) == latc.IR(2) && !LREC) {
+    const int d = latc.IZ(3) - latc.IZ(2);
+    KSTART = d * MTE;
+    KX = KX + d;
+    KY = KY + d;
+  }
+
+  // 4. First boundary frame and memory window; classify columns 1 and 2.
+  lfrbk.IZFRL = 1;
+  lfrbk.IZFRR = NZW - 2;
+  lfrbk.IZMWL = 1;
+  lfrbk.IZMWR = NZW;
+  hit1(0);
+  nzin.JBPREV = 1;
+  nzin.JFPREV = 1;
+  bcdet(1, 1, nzin.JBPREV, nzin.JFPREV);
+  bcdet(1, 2, nzin.JBPREV, nzin.JFPREV);
+
+  if ((ringonwall || LREC) && KSTART >= 0) {
+    // 5. Replay of the window rule over the steps 0 .. KSTART without computing fields:
+    // the cell flags follow the front, the stored window follows the back.
+    for (int i = 0; i <= KSTART; ++i) {
+      wndpair(i, eline.JBACK, eline.JFRONT);
+      const int JBACK = eline.JBACK, JFRONT = eline.JFRONT;
+      if (JBACK != nzin.JBPREV || JFRONT != nzin.JFPREV) {
+        bcdet(JBACK, JFRONT, nzin.JBPREV, nzin.JFPREV);
+        if (JBACK != nzin.JBPREV && JFRONT == lfrbk.IZMWR + 1 && JFRONT != nzin.JFPREV) {
+          lfrbk.IZMWL = JBACK;
+          lfrbk.IZMWR = NZW - 1 + JBACK;
+        }
+      }
+      nzin.JBPREV = JBACK;
+      nzin.JFPREV = JFRONT;
+    }
+  } else {
+    // 6. The first field step classifies its own window.
+    eline.JFRONT = 2;
+    eline.JBACK = 1;
+  }
+  // Cell codes of every node held, from the flags just set.
+  if (celc_data.kc.size() != msz.NMESH) celc_data.kc.alloc(msz.NMESH, 0);
+  celall();
+}

@@ -1,0 +1,60 @@
+// Field solver entry points: the computation window and its shift, the open ends,
+// the monopole and dipole time steps, the wake integration along the path and the
+// set-up of the first window of a run.
+#pragma once
+#include <string>
+
+#include "run/arrays.hpp"
+
+// ---------------------------------------------------------------- window (window.cpp)
+// Window pair (JB, JF) of step NSTEP: the columns a step computes.
+void wndpair(int NSTEP, int &JB, int &JF);
+// Window of step NSTEP into JBACK, JFRONT; bcdet when it differs from the previous
+// pair. Returns true when bcdet was called.
+bool window(int NSTEP);
+// Move the stored window by one column when the front has just left it (fields and
+// cell codes); a no-op otherwise. Returns true when it moved.
+bool shift();
+// Presets of a run: edge factors, fields and the four delay lines to 0; sizes the
+// cell-code array to NMESH.
+void initjd();
+// Cell codes of the monopole step from iflg and sjdg: for column j, or for every
+// node held in memory.
+void celcol(int j);
+void celall();
+
+// ---------------------------------------------------------------- open ends (open_ends.cpp)
+// Push the magnetic field of columns 1, 2 into the left delay lines, with the change
+// of the bunch's own pipe field outside the drive ring.
+void push_left(int NSTEP);
+// Push the magnetic field of columns NZ - 1, NZ - 2 into the right delay lines.
+void push_right();
+// Hphi of column NZ below the right pipe radius, extrapolated from the delay lines.
+void right_end();
+// Hphi of the ghost column 0 on line i (i < IRPL), from the left delay lines.
+float left_ghost(int i);
+// Line density qkst(n), 0 outside 1..NQ and outside the table.
+float qkval(int n);
+
+// ---------------------------------------------------------------- time steps
+void mefld(int NSTEP); // monopole (MROT = 0)
+void hefld(int NSTEP); // dipole (MROT = 1)
+
+// ---------------------------------------------------------------- wake integration
+void wakecl();
+void jmpbm(int KSTEP, int &KX, int NW);
+void conbm(int KSTEP, int &KX, int &KY, int NW);
+void napl1(int KSTEP, int &KX, int NW);
+void napl2(int KSTEP, int &KX, int NW);
+// Field component x (one of he_data.e[c], he_data.h[c]) on radial line i of column j;
+// 0 when the node is not held in the stored window (j outside IZMWL..IZMWR, i outside
+// 1..NR). The one accessor of the wake routines.
+float wkget(const arr1<float> &x, int i, int j);
+
+// ---------------------------------------------------------------- snapshots
+void eplot(const fix1<std::string, 10> &TITLE, int NPLOT, int NSTEP, bool LPLE, bool LPALL);
+
+// ---------------------------------------------------------------- run set-up (advance.cpp)
+// Witness counters, skip of a field-free left pipe, first boundary frame and columns,
+// window replay up to the step before the first one. LREC marks the restored run.
+void advan(bool LREC, int &KX, int &KY, int &KSTART);

@@ -1,0 +1,116 @@
+// Wake integration along the straight line r = gr(KMIN).
+//
+// A witness charge at distance S = (s - 1)*DDZ behind the head moves with the bunch at
+// c; its wake is the integral of the force along its path,
+//   wz(s) = integral Ez dz,   wy(s) = integral (Ephi + Z0*Hr) dz   (V/C for 1 C),
+// accumulated step by step: in every time step the witness of every column in the window
+// advances dz = DDZ/MTE. The witness of index s sits in column KX - s + 1, KX counting
+// the mesh steps travelled. jmpbm interpolates the field to the witness position where
+// it passes a column; conbm (TAVO) samples each component where and when the witness
+// passes its mesh position.
+#include <algorithm>
+
+#include "geometry/mesh.hpp"
+#include "run/constants.hpp"
+#include "run/params.hpp"
+#include "solver/fields.hpp"
+#include "solver/step.hpp"
+
+float wkget(const arr1<float> &x, int i, int j) {
+  const int NR = latc.NR;
+  if (i < 1 || i > NR || j < lfrbk.IZMWL || j > lfrbk.IZMWR) return 0.0f;
+  const long m = static_cast<long>(j - lfrbk.IZMWL) * NR + i;
+  if (m > x.size()) return 0.0f;
+  return x(m);
+}
+
+void wakecl() {
+  arr1<float> *w[4] = {&wzwy_data.wz, &wzwy_data.wy, &wzwy_data.wt, &wzwy_data.wp};
+  for (arr1<float> *x : w) {
+    const long n = std::min<long>(x->size(), msz.MSZW);
+    float *p = x->data();
+#pragma omp parallel for schedule(static)
+    for (long s = 0; s < n; ++s) p[s] = 0.0f;
+  }
+}
+
+// Highest witness index that a step may add to.
+static int smax(int NW) {
+  return static_cast<int>(std::min<long>({static_cast<long>(NW) + 2, wzwy_data.wz.size(),
+                                          wzwy_data.wy.size()}));
+}
+
+void jmpbm(int KSTEP, int &KX, int NW) {
+  const int k = KSTEP;
+  const int MTE = latc.MTE > 0 ? latc.MTE : 1;
+  const int NZ = latc.NZ;
+  const int KMIN = pint.KMIN;
+  const bool crbw_ = crbw.LCRBW;
+  int JB, JF;
+  wndpair(k + 1, JB, JF);
+  const bool cross = (k + 1) % MTE == 0; // the bunch completes a mesh step
+  const bool after = k % MTE == 0;       // the step after a crossing step (and k = 0)
+  const float CDT = latc.DDZ / static_cast<float>(MTE);
+  const float ZCDT = cons.Z0 * latc.DDZ / static_cast<float>(MTE);
+  const arr1<float> &Ez = he_data.e[3], &Ephi = he_data.e[2], &Hr = he_data.h[1];
+  const int sm = smax(NW);
+  for (int j = JB; j <= JF; ++j) {
+    const int jj = crbw_ ? NZ - j + 1 : j;
+    const int jc = crbw_ ? crbw.ISEP - j + 1 : j;
+    const int d = crbw_ ? -1 : 1;
+    const int s = KX - jc + 1;
+    if (s < 1 || s > sm) continue;
+    const float ez0 = wkget(Ez, KMIN, j);
+    const float ep0 = wkget(Ephi, KMIN, j);
+    const float hr0 = wkget(Hr, KMIN, j);
+    float dz, de, dh;
+    if (cross) {
+      dz = jj == NZ ? ez0 * CDT : (ez0 + wkget(Ez, KMIN, j + d)) * CDT / 2.0f;
+      de = jj < NZ - 1
+               ? (ep0 + 2.0f * wkget(Ephi, KMIN, j + d) + wkget(Ephi, KMIN, j + 2 * d)) * CDT / 4.0f
+               : ep0 * CDT;
+      dh = jj == NZ ? hr0 * ZCDT : (7.0f * hr0 + wkget(Hr, KMIN, j + d)) * ZCDT / 8.0f;
+    } else {
+      dz = ez0 * CDT;
+      de = jj < NZ ? (ep0 + wkget(Ephi, KMIN, j + d)) * CDT / 2.0f : ep0 * CDT;
+      if (after)
+        dh = jj < 2 ? hr0 * ZCDT : (7.0f * hr0 + wkget(Hr, KMIN, j - d)) * ZCDT / 8.0f;
+      else
+        dh = hr0 * ZCDT;
+    }
+    wzwy_data.wz(s) = wzwy_data.wz(s) + dz;
+    wzwy_data.wy(s) = wzwy_data.wy(s) + de + dh;
+  }
+  if (cross) KX = KX + 1;
+}
+
+void conbm(int KSTEP, int &KX, int &KY, int NW) {
+  const int k = KSTEP;
+  const int MTE = latc.MTE > 0 ? latc.MTE : 1;
+  const int KMIN = pint.KMIN;
+  const bool crbw_ = crbw.LCRBW;
+  const float DDZ = latc.DDZ;
+  int JB, JF;
+  wndpair(k + 1, JB, JF);
+  const int sm = smax(NW);
+  const int ph = (k + 1) % MTE;
+  if (ph == MTE / 2) { // the witness passes the z of Ez and Hr
+    KX = KX + 1;
+    for (int j = JB; j <= JF; ++j) {
+      const int jc = crbw_ ? crbw.ISEP - j + 1 : j;
+      const int s = KX - jc + 1;
+      if (s < 1 || s > sm) continue;
+      wzwy_data.wz(s) = wzwy_data.wz(s) + wkget(he_data.e[3], KMIN, j) * DDZ;
+      wzwy_data.wy(s) = wzwy_data.wy(s) + cons.Z0 * wkget(he_data.h[1], KMIN, j) * DDZ;
+    }
+  }
+  if (ph == 0) { // it passes the z of Ephi
+    KY = KY + 1;
+    for (int j = JB; j <= JF; ++j) {
+      const int jc = crbw_ ? crbw.ISEP - j + 1 : j;
+      const int s = KY - jc + 1;
+      if (s < 1 || s > sm) continue;
+      wzwy_data.wy(s) = wzwy_data.wy(s) + wkget(he_data.e[2], KMIN, j) * DDZ;
+    }
+  }
+}

@@ -1,0 +1,119 @@
+// Computation window and stored window of the fields.
+//
+// A step computes only the columns JBACK..JFRONT: the front runs one column ahead of
+// the bunch head (nothing is ahead of the bunch at the speed of light), and with LCBACK
+// the back follows the front at the distance the wake length needs. Memory holds
+// NZW = NMESH/NR columns IZMWL..IZMWR; when the front leaves them the stored window moves
+// so that local column 1 holds column JBACK.
+#include <algorithm>
+#include <cstring>
+
+#include "geometry/fitting.hpp"
+#include "geometry/mesh.hpp"
+#include "run/params.hpp"
+#include "solver/fields.hpp"
+#include "solver/step.hpp"
+
+celc_data_t celc_data;
+
+void wndpair(int NSTEP, int &JB, int &JF) {
+  const int MTE = latc.MTE > 0 ? latc.MTE : 1;
+  const int NZ = latc.NZ;
+  JF = win2.LCFRON ? std::min(NZ, NSTEP / MTE + 2) : NZ;
+  JB = win2.LCBACK ? std::max(1, NSTEP / MTE - wind.NT / MTE - 2 + NZ) : 1;
+}
+
+bool window(int NSTEP) {
+  wndpair(NSTEP, eline.JBACK, eline.JFRONT);
+  if (eline.JBACK == nzin.JBPREV && eline.JFRONT == nzin.JFPREV) return false;
+  bcdet(eline.JBACK, eline.JFRONT, nzin.JBPREV, nzin.JFPREV);
+  return true;
+}
+
+bool shift() {
+  const int JBACK = eline.JBACK, JFRONT = eline.JFRONT;
+  const int JBPREV = nzin.JBPREV, JFPREV = nzin.JFPREV;
+  if (!(JBACK != JBPREV && JFRONT == lfrbk.IZMWR + 1 && JFRONT != JFPREV)) return false;
+  const long NR = latc.NR;
+  const long NMESH = msz.NMESH;
+  // Columns JBPREV+1..JFPREV move down to local columns 1..JFPREV-JBPREV. The target lies
+  // below the source, so a forward copy (memmove) is the node-by-node copy in order.
+  const long src = static_cast<long>(JBPREV - lfrbk.IZMWL + 1) * NR; // 0-based offset
+  const long keep = std::max(0L, static_cast<long>(JFPREV - JBPREV) * NR);
+  const long ncopy = std::max(0L, std::min(keep, NMESH - src));
+  float *arrs[6] = {he_data.h[1].data(), he_data.h[2].data(), he_data.h[3].data(),
+                    he_data.e[1].data(), he_data.e[2].data(), he_data.e[3].data()};
+  unsigned char *kc = celc_data.kc.data();
+  const bool havekc = celc_data.kc.size() >= NMESH;
+  if (src > 0 && ncopy > 0) {
+    for (float *a : arrs) std::memmove(a, a + src, static_cast<std::size_t>(ncopy) * sizeof(float));
+    if (havekc) std::memmove(kc, kc + src, static_cast<std::size_t>(ncopy));
+  }
+  // The new front column and the spare columns start from zero field (and metal code
+  // until bcdet's classification is taken over).
+  float *__restrict h1 = arrs[0], *__restrict h2 = arrs[1], *__restrict h3 = arrs[2];
+  float *__restrict e1 = arrs[3], *__restrict e2 = arrs[4], *__restrict e3 = arrs[5];
+#pragma omp parallel for schedule(static) if (NMESH - keep >= 32768)
+  for (long m = keep; m < NMESH; ++m) {
+    h1[m] = 0.0f;
+    h2[m] = 0.0f;
+    h3[m] = 0.0f;
+    e1[m] = 0.0f;
+    e2[m] = 0.0f;
+    e3[m] = 0.0f;
+    if (havekc) kc[m] = 0;
+  }
+  lfrbk.IZMWL = JBACK;
+  lfrbk.IZMWR = static_cast<int>(NMESH / NR) - 1 + JBACK;
+  return true;
+}
+
+void initjd() {
+  const long NMESH = msz.NMESH;
+  for (int c = 1; c <= 3; ++c) {
+    flg_data.sj[c].fill(0.0f);
+    he_data.h[c].fill(0.0f);
+    he_data.e[c].fill(0.0f);
+  }
+  if (celc_data.kc.size() != NMESH) celc_data.kc.alloc(NMESH, 0);
+  celc_data.kc.fill(0);
+  // Delay lines, divided by slot.
+  arr3<float> *lines[4] = {&stk_data.hvstk, &stk_data.hvstk1, &stk_data.hvstl, &stk_data.hvstl1};
+  for (arr3<float> *x : lines) {
+    const long per = x->n1 * x->n2; // entries of one slot
+    const long ns = x->n3;
+    float *p = x->data();
+#pragma omp parallel for schedule(static)
+    for (long s = 0; s < ns; ++s)
+      for (long q = 0; q < per; ++q) p[s * per + q] = 0.0f;
+  }
+}
+
+// Code of one node from its flag and edge factors.
+static inline unsigned char celcode(float f, float s1, float s3) {
+  unsigned char c = 0;
+  if (f != 5.0f) c |= 1;
+  if (f != 0.0f && f != 5.0f) c |= 2;
+  if (s1 != 0.0f) c |= 4;
+  if (s3 != 0.0f) c |= 8;
+  return c;
+}
+
+void celcol(int j) {
+  const long NR = latc.NR;
+  if (j < lfrbk.IZMWL || j > lfrbk.IZMWR || NR < 1) return;
+  const long m0 = static_cast<long>(j - lfrbk.IZMWL) * NR;
+  const long n = std::min({celc_data.kc.size(), flg_data.iflg.size(), flg_data.sj[1].size(),
+                           flg_data.sj[3].size()});
+  for (long i = 1; i <= NR && m0 + i <= n; ++i) {
+    const long m = m0 + i;
+    celc_data.kc(m) = celcode(flg_data.iflg(m), flg_data.sj[1](m), flg_data.sj[3](m));
+  }
+}
+
+void celall() {
+  const long n = std::min({celc_data.kc.size(), flg_data.iflg.size(), flg_data.sj[1].size(),
+                           flg_data.sj[3].size()});
+  for (long m = 1; m <= n; ++m)
+    celc_data.kc(m) = celcode(flg_data.iflg(m), flg_data.sj[1](m), flg_data.sj[3](m));
+}
