@@ -1,2 +1,112 @@
-// Main program and run sequence.
-int zelk_mp(int argc, char **argv) { return 0; }
+// ZELK_MP: the main program. Takes the name of the input deck, opens the four text
+// files, reads the first run's inputs and performs one run after another until the
+// control lines of the deck end the sequence.
+#include <omp.h>
+
+#include <filesystem>
+#include <string>
+
+#include "geometry/mesh.hpp"
+#include "run/banners.hpp"
+#include "run/clock.hpp"
+#include "run/constants.hpp"
+#include "run/deck.hpp"
+#include "run/filenames.hpp"
+#include "run/params.hpp"
+#include "run/records.hpp"
+#include "run/runseq.hpp"
+#include "run/savefile.hpp"
+#include "run/units.hpp"
+#include "solver/fields.hpp"
+
+// The same file, or the same name when it does not exist yet.
+static bool same_file(const std::string &a, const std::string &b) {
+  std::error_code ec;
+  if (std::filesystem::exists(b, ec) && std::filesystem::equivalent(a, b, ec)) return true;
+  return a == b;
+}
+
+static void open_files() {
+  mp.OUTNAME = output_name(mp.INFILE, "out");
+  mp.POTNAME = output_name(mp.INFILE, "pot");
+  mp.TOPNAME = output_name(mp.INFILE, "top");
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(mp.INFILE, ec))
+    start_fatal(mp.INFILE + ": cannot open the input file");
+  for (const std::string *n : {&mp.OUTNAME, &mp.POTNAME, &mp.TOPNAME})
+    if (same_file(mp.INFILE, *n))
+      start_fatal(mp.INFILE + ": the output file " + *n + " would overwrite the input deck");
+  uopen_in(ndev.NIN, mp.INFILE);
+  uopen_out(ndev.NOUT, mp.OUTNAME);
+  uopen_out(ndev.NPOT, mp.POTNAME);
+  uopen_out(ndev.NTOP, mp.TOPNAME);
+}
+
+static void end_of_process() {
+  // Release every array of the run and the radial mesh lines.
+  for (int c = 1; c <= 3; ++c) {
+    he_data.e[c].release();
+    he_data.h[c].release();
+    flg_data.sj[c].release();
+  }
+  stk_data.hvstk.release();
+  stk_data.hvstl.release();
+  stk_data.hvstk1.release();
+  stk_data.hvstl1.release();
+  flg_data.iflg.release();
+  bc_data.ihit.release();
+  for (arr1<float> *a : {&wzwy_data.wz, &wzwy_data.wp, &wzwy_data.wy, &wzwy_data.wt,
+                         &wzwy_data.qkst, &cm3_data.ex1, &cm3_data.ex4, &cm3_data.ex5,
+                         &cm3_data.ex6, &cm3_data.edum1, &cm3_data.edum2, &cm1_data.cx1,
+                         &cm1_data.cx2, &cm1_data.cx3, &cm1_data.cx4, &cm1_data.cx5,
+                         &cm1_data.cx6, &cm2_data.dx1, &cm2_data.dx2, &cm2_data.dx3,
+                         &cm2_data.dx4, &cm2_data.dx5, &cm2_data.dx6, &nap_data.sfg,
+                         &nap_data.slg, &gr_data.gr, &gr_data.gdr})
+    a->release();
+  cputim(wp2.TUSED, 3);
+  const int u = ndev.NOUT;
+  rec(u, "(A)", "1");
+  rec(u, "(1X,A)", std::string(130, '*'));
+  rec(u, "()");
+  rec(u, "(1X,A,7X,A,F10.1,A)", "ZELK_MP ENDED WITHOUT ERROR", "TOTAL CPU TIME USED:", wp2.TUSED,
+      " (S)");
+  rec(u, "()");
+  rec(u, "(1X,A)", std::string(130, '*'));
+  uclose_all();
+  zend();
+}
+
+int zelk_mp(int argc, char **argv) {
+  // Defaults of the inputs.
+  prmini();
+  rzinit();
+  irdini();
+  file_name_specification(argc, argv, mp.INFILE);
+  open_files();
+  term_line("> ZELK_MP_12.5 IS NOW RUNNING. PLEASE WAIT...");
+  int nthreads = 1;
+#pragma omp parallel
+  nthreads = omp_get_num_threads();
+  rec(NTERM, "(A,I2)", " > NUMBER OF CORES (OR THREADS) = ", nthreads);
+  cputim(wp2.TUSED, 1);
+  read_file_group();
+  if (mp.LREC) {
+    restore_inputs();
+    mp.MESHNEW = true;
+  } else {
+    read_title();
+    datime(wpt.CDATE, wpt.CTIME);
+    first_run_banner();
+    read_first_run();
+  }
+  first_run_copies();
+  bool restored = mp.LREC;
+  for (;;) {
+    one_run(restored);
+    restored = false;
+    between_runs_reset();
+    if (!read_control_lines()) break;
+  }
+  end_of_process();
+  return 0;
+}

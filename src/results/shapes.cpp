@@ -1,0 +1,5 @@
+// Structure shape frames: not built yet.
+#include "results/shapes.hpp"
+
+void cplot() {}
+void uplot() {}
