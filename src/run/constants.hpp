@@ -30,7 +30,7 @@ inline constexpr cons_t cons{};
 // below a half). Values beyond the integer range saturate instead of overflowing.
 inline int nint(float x) {
   if (!(x == x)) return 0;
-  if (x >= 2147483520.0f) return 2147483647;
+  if (x >= 2147483648.0f) return 2147483647;
   if (x <= -2147483648.0f) return -2147483647 - 1;
   return static_cast<int>(std::lround(x));
 }

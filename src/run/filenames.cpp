@@ -13,7 +13,7 @@ void file_name_specification(int argc, char **argv, std::string &INFILE) {
     rec(NTERM, "(A)", " ");
     rec(NTERM, "(A)", "  Please enter the name of the input file.");
     std::string line;
-    uget(NKEYB, line);
+    if (!uget(NKEYB, line)) start_fatal("no input file name: the terminal input has ended");
     INFILE = line;
   }
   if (INFILE.size() > 256) INFILE.resize(256);

@@ -132,37 +132,11 @@ numres parse_int(const std::string &t, long long lo, long long hi, long long &ou
   return numres::ok;
 }
 
-// A real in list form: sign, digits with or without a point, and an exponent introduced
-// by E or D (or Q, as gfortran takes it), either case, or by its sign alone (1.0+5).
-// The decimal value is rounded once to the nearest 32-bit float, as strtof does.
+// A real in list form (E, D or Q exponent, or its sign alone), rounded once to the
+// nearest 32-bit float: the reader of list-directed input does the work.
 numres parse_real(const std::string &t, float &out) {
-  std::string m; // the number rewritten for strtof
-  std::size_t k = 0;
-  if (k < t.size() && (t[k] == '+' || t[k] == '-')) m += t[k++];
-  int ndig = 0;
-  while (k < t.size() && digit(t[k])) m += t[k++], ++ndig;
-  if (k < t.size() && t[k] == '.') {
-    m += t[k++];
-    while (k < t.size() && digit(t[k])) m += t[k++], ++ndig;
-  }
-  if (ndig == 0) return numres::bad;
-  if (k < t.size()) {
-    char c = upper(t[k]);
-    if (c == 'E' || c == 'D' || c == 'Q') ++k;
-    else if (c != '+' && c != '-') return numres::bad;
-    m += 'e';
-    if (k < t.size() && (t[k] == '+' || t[k] == '-')) m += t[k++];
-    int nexp = 0;
-    while (k < t.size() && digit(t[k])) m += t[k++], ++nexp;
-    if (nexp == 0 || k != t.size()) return numres::bad;
-  }
-  char *end = nullptr;
-  float v = std::strtof(m.c_str(), &end);
-  if (end != m.c_str() + m.size()) return numres::bad;
-  // Underflow gives zero or a subnormal, as the decimal says; overflow is refused.
-  if (!std::isfinite(v)) return numres::range;
-  out = v;
-  return numres::ok;
+  const int r = real_text(t, out);
+  return r == 0 ? numres::ok : r == 2 ? numres::range : numres::bad;
 }
 
 // Switch: an optional point, then T or F; the rest is not looked at (.TRUE., TRUE, .f).

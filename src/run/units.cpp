@@ -1,14 +1,18 @@
 // Sequential text units and record files of the unit table.
 #include "run/units.hpp"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cctype>
 #include <cstring>
 #include <fstream>
 #include <iostream>
 #include <map>
 #include <sstream>
+
+#include <unistd.h>
 
 #include "run/constants.hpp"
 
@@ -161,7 +165,78 @@ void urewind(int unit) {
   unit_t &u = get(unit);
   u.next = 0;
   u.brecno = 0;
-  if (u.binary && u.f) std::rewind(u.f);
+  if (u.binary && u.f) {
+    std::rewind(u.f);
+    // A sequential file ends after the last record written: the records written after
+    // the rewind replace the file, however many there were before.
+    if (u.bin_write && ftruncate(fileno(u.f), 0) != 0)
+      start_fatal(u.name + ": cannot rewind the record file");
+  }
+}
+
+std::string uread_cols(int unit, std::size_t n, const char *group) {
+  std::string r = uget_or_die(unit, group);
+  r.resize(n, ' ');
+  return r;
+}
+
+int real_text(const std::string &t, float &x) {
+  auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  std::string m; // the number rewritten for strtof
+  std::size_t k = 0;
+  if (k < t.size() && (t[k] == '+' || t[k] == '-')) m += t[k++];
+  int ndig = 0;
+  while (k < t.size() && digit(t[k])) m += t[k++], ++ndig;
+  if (k < t.size() && t[k] == '.') {
+    m += t[k++];
+    while (k < t.size() && digit(t[k])) m += t[k++], ++ndig;
+  }
+  if (ndig == 0) return 1;
+  if (k < t.size()) {
+    char c = static_cast<char>(std::toupper(static_cast<unsigned char>(t[k])));
+    if (c == 'E' || c == 'D' || c == 'Q') ++k;
+    else if (c != '+' && c != '-') return 1;
+    m += 'e';
+    if (k < t.size() && (t[k] == '+' || t[k] == '-')) m += t[k++];
+    int nexp = 0;
+    while (k < t.size() && digit(t[k])) m += t[k++], ++nexp;
+    if (nexp == 0 || k != t.size()) return 1;
+  }
+  char *end = nullptr;
+  float v = std::strtof(m.c_str(), &end);
+  if (end != m.c_str() + m.size()) return 1;
+  // Underflow gives zero or a subnormal, as the decimal says; overflow is refused.
+  if (!std::isfinite(v)) return 2;
+  x = v;
+  return 0;
+}
+
+bool uread_real(int unit, float &x) {
+  std::string r;
+  std::size_t p = std::string::npos;
+  while (p == std::string::npos) {
+    r = uget_or_die(unit);
+    p = r.find_first_not_of(" \t");
+  }
+  if (r[p] == ',' || r[p] == '/') return false;
+  std::size_t e = r.find_first_of(" \t,/", p);
+  std::string tok = r.substr(p, e == std::string::npos ? std::string::npos : e - p);
+  std::string val = tok;
+  std::size_t star = tok.find('*');
+  if (star != std::string::npos) {
+    // r*v: r equal values, of which the first is taken; r* alone is r null values.
+    bool count = star > 0 && tok.find_first_not_of("0123456789") == star &&
+                 tok.find_first_not_of('0') < star;
+    if (!count) read_fatal(unit, "bad repeat count \"" + tok + "\"");
+    val = tok.substr(star + 1);
+    if (val.empty()) return false;
+  }
+  float v = 0.0f;
+  int res = real_text(val, v);
+  if (res == 2) read_fatal(unit, "real number out of range \"" + val + "\"");
+  if (res != 0) read_fatal(unit, "a real number expected, got \"" + tok + "\"");
+  x = v;
+  return true;
 }
 
 int urecno(int unit) {

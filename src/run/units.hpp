@@ -30,6 +30,23 @@ bool uget(int unit, std::string &rec);
 std::string uget_or_die(int unit, const char *group = nullptr);
 void ubackspace(int unit);
 void urewind(int unit);
+
+// Fixed-column read with A descriptors: the next record, cut or padded with blanks to
+// n columns (A8 gives columns 1 to 8, 9A8 the 72 columns of nine texts). The end of the
+// unit is a fatal read error naming the group when one is given.
+std::string uread_cols(int unit, std::size_t n, const char *group = nullptr);
+// List-directed read of one real number: records are read up to the first one that
+// holds anything but blanks (blank records are passed over, as in any list-directed
+// read), and its first value is taken; the rest of that record is not looked at. True
+// with x set when a value was taken; false, x unchanged, for a null value ("," or "/"
+// first, or "r*" alone). A value that is not a finite real number, or the end of the
+// unit, is a fatal read error.
+bool uread_real(int unit, float &x);
+// A real number as list-directed and namelist input write it: optional sign, digits
+// with or without a point, an optional exponent introduced by E, D or Q (either case)
+// or by its sign alone (1.0+5); rounded once to the nearest 32-bit float. Returns 0
+// with x set, 1 when the text is not such a number, 2 when it overflows a float.
+int real_text(const std::string &t, float &x);
 // Number of the record last read (1-based), and the name of the unit's file.
 int urecno(int unit);
 std::string uname(int unit);
@@ -50,7 +67,9 @@ std::string uname(int unit);
 
 // Record files (save file on unit 1, restart file on unit 2): each record is framed by
 // its length in bytes as a 4-byte integer before and after it. Units not opened by name
-// are connected to "fort.N" in the working directory when first used.
+// are connected to "fort.N" in the working directory when first used. Rewinding a unit
+// that is written empties its file, so that a write after the rewind leaves nothing of
+// the former records behind.
 struct binrec {
   std::vector<unsigned char> b;
   std::size_t pos = 0; // read position
