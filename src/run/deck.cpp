@@ -238,7 +238,7 @@ void flgini(bool &LFFTL, bool &LFFTA, bool &LFFTT, bool &LFFTANY, bool &LFFT, bo
 namespace {
 
 // Fixed-column read of the first n columns of the next record (A8, A4), blank filled.
-std::string read_cols(std::size_t n) { return padto(uget_or_die(ndev.NIN), n); }
+std::string read_cols(std::size_t n) { return uread_cols(ndev.NIN, n); }
 
 // The next record with An, then back up so that the next read takes it again.
 std::string probe_cols(std::size_t n) {

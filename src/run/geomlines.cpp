@@ -10,10 +10,8 @@
 #include "run/geomlines.hpp"
 
 #include <algorithm>
-#include <cctype>
 #include <cfloat>
 #include <cmath>
-#include <cstdlib>
 #include <vector>
 
 #include "geometry/mesh.hpp"
@@ -153,33 +151,11 @@ bool repeat_group(contour_t &c, int from, int to) {
   return false;
 }
 
-// The record before the geometry lines: one number, read list-directed and not used.
-// As in any list-directed read, blank records are passed over.
+// The record before the geometry lines: one number, read list-directed and not used
+// (blank records before it are passed over, as in any list-directed read).
 void read_unused_number() {
-  for (;;) {
-    const std::string r = uget_or_die(ndev.NIN);
-    std::size_t p = r.find_first_not_of(" \t");
-    if (p == std::string::npos) continue;
-    if (r[p] == ',' || r[p] == '/') return; // a null value: nothing to take
-    std::size_t e = r.find_first_of(" \t,/", p);
-    std::string tok = r.substr(p, e == std::string::npos ? std::string::npos : e - p);
-    std::size_t star = tok.find('*');
-    if (star != std::string::npos) {
-      bool count = star > 0;
-      for (std::size_t k = 0; k < star; ++k) count = count && tok[k] >= '0' && tok[k] <= '9';
-      if (count) tok = tok.substr(star + 1);
-      if (count && tok.empty()) return;
-    }
-    for (char &ch : tok)
-      if (ch == 'd' || ch == 'D' || ch == 'q' || ch == 'Q') ch = 'E';
-    char *end = nullptr;
-    std::strtod(tok.c_str(), &end);
-    bool ok = !tok.empty() && end == tok.c_str() + tok.size();
-    for (char ch : tok) ok = ok && (std::isdigit(static_cast<unsigned char>(ch)) ||
-                                    ch == '+' || ch == '-' || ch == '.' || ch == 'E' || ch == 'e');
-    if (!ok) read_fatal(ndev.NIN, "a number expected before the geometry lines, got \"" + tok + "\"");
-    return;
-  }
+  float unused = 0.0f;
+  uread_real(ndev.NIN, unused);
 }
 
 } // namespace
@@ -216,7 +192,8 @@ void flot(const std::string &LINE, int NCOL, float VAL[3], int ICODE[5], int &IE
   // End of the value in the current slot; false when the line has no further value.
   auto finish = [&]() {
     if (!marker) {
-      const double x = V == 0.0 ? 0.0 : s * V * pow10i(es * e);
+      // A zero keeps its sign ("-0" is -0.0) without meeting an infinite power of ten.
+      const double x = !digits ? 0.0 : V == 0.0 ? s * 0.0 : s * V * pow10i(es * e);
       if (rz) {
         const int n = trunc_int(x);
         const int an = n < 0 ? -n : n;
@@ -230,7 +207,7 @@ void flot(const std::string &LINE, int NCOL, float VAL[3], int ICODE[5], int &IE
         VAL[slot] = static_cast<float>(s) * rzv;
         if (rzv == -8888.0f) {
           rec(ndev.NOUT, "(A,A1,A,I2,A1,A,72A1)", " *** ERROR *** UNGIVEN VARIABLE ", "\"", "RZ",
-              an, "\"", " IN MESH INPUT LINE --> ", cols72(line));
+              n, "\"", " IN MESH INPUT LINE --> ", cols72(line));
           if (first_ungiven == 0) first_ungiven = an;
         }
       } else {

@@ -1,5 +1,6 @@
 // Geometry lines: decoding of one line, reading and decoding of the contour, the
 // messages and stops of the mesh input.
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,21 @@ TEST_F(GeomLines, FlotDecodesTheFormsOfOneLine) {
   EXPECT_TRUE(report().empty());
 }
 
+TEST_F(GeomLines, FlotNegativeZeroKeepsItsSign) {
+  // s * V * 10^e with V = 0 and s = -1 is -0.0 (the echo writes it as -0.0000); a value
+  // without digits is 0.0.
+  const decoded d = decode("-0 -0.0E5");
+  EXPECT_TRUE(std::signbit(d.VAL[1]));
+  EXPECT_TRUE(std::signbit(d.VAL[2]));
+  const decoded b = decode("- 0.1");
+  EXPECT_FLOAT_EQ(b.VAL[1], -0.1f); // the sign waits for the digits of its value
+  const decoded e = decode("0.1 -");
+  EXPECT_FALSE(std::signbit(e.VAL[2]));
+  const decoded f = decode("-0E99999");
+  EXPECT_TRUE(std::signbit(f.VAL[1]));
+  EXPECT_EQ(f.VAL[1], 0.0f);
+}
+
 TEST_F(GeomLines, FlotIllegalCharacterKeepsFinishedValues) {
   struct ill {
     const char *line;
@@ -140,10 +156,11 @@ TEST_F(GeomLines, UngivenReferenceWarnsWithAndWithoutSign) {
   EXPECT_FLOAT_EQ(b.VAL[2], 8888.0f);
   EXPECT_EQ(b.ICODE[2], -7);
   ASSERT_EQ(report().size(), 2u);
+  // The record names the signed index n of the reference, in I2.
   EXPECT_EQ(report()[0],
             " *** ERROR *** UNGIVEN VARIABLE \"RZ 7\" IN MESH INPUT LINE --> " + col72("RZ7 0.1"));
   EXPECT_EQ(report()[1],
-            " *** ERROR *** UNGIVEN VARIABLE \"RZ 7\" IN MESH INPUT LINE --> " + col72("0.1 -RZ7"));
+            " *** ERROR *** UNGIVEN VARIABLE \"RZ-7\" IN MESH INPUT LINE --> " + col72("0.1 -RZ7"));
 }
 
 TEST_F(GeomLines, AbsoluteContourWithComment) {
@@ -244,6 +261,21 @@ TEST_F(GeomLines, RelativeSmallResultsAreZeroAndBlankLineRepeatsThePoint) {
   read_contour(true, {"0.03 0.0", "0.0 0.01", "", "-0.0300001 0.0", "0.0 -0.01", "9999"});
   expect_points({{0.03f, 0.0f}, {0.03f, 0.01f}, {0.03f, 0.01f}, {0.0f, 0.01f}, {0.0f, 0.0f}});
   EXPECT_EQ(geo.RR(4), 0.0f); // |0.03 - 0.0300001| <= 1.0E-6
+}
+
+TEST_F(GeomLines, RelativePointsUseTheFloatConstantsInDouble) {
+  // R = (100 dR + 100 Rref) * 0.01 and Z = ((dZ + Zref) * 100) * 0.01, the constants being
+  // 32-bit reals (0.01f lies below 0.01) and the arithmetic double, rounded once when
+  // stored. From (0.005, 0.005) by (0.001, 0.001): 0.00599999959 = 0x1.89374ap-8, one unit
+  // below 0.006f, which the float sum or the double constants would give.
+  read_contour(true,
+               {"0.005 0.005", "0.001 0.001", "0.001,0.001", "0 -0.007", "0.01 0", "0 0.01", "9999"});
+  EXPECT_EQ(geo.RR(2), 0x1.89374ap-8f);
+  EXPECT_EQ(geo.ZZ(2), 0x1.89374ap-8f);
+  EXPECT_NE(geo.RR(2), 0.006f);
+  EXPECT_EQ(geo.RR(3), 0x1.cac08p-8f); // 0.00699999928, from the stored 0x1.89374ap-8
+  EXPECT_EQ(geo.ZZ(3), 0x1.cac08p-8f);
+  EXPECT_EQ(geo.ZZ(4), 0.0f); // |Z| <= 1.0E-6 is zero
 }
 
 TEST_F(GeomLines, InputdDecodesAgainWithTheRzOfTheRun) {
@@ -366,10 +398,28 @@ TEST_F(GeomLinesDeath, UngivenRzStopsOnceTheLinesAreRead) {
       " *** ERROR *** UNGIVEN VARIABLE \"RZ 5\" IN MESH INPUT LINE --> " + col72("RZ5 0"),
       " *** ERROR *** UNGIVEN VARIABLE \"RZ 5\" IN MESH INPUT LINE --> " + col72("RZ5 RZ9"),
       " *** ERROR *** UNGIVEN VARIABLE \"RZ 9\" IN MESH INPUT LINE --> " + col72("RZ5 RZ9"),
-      " *** ERROR *** UNGIVEN VARIABLE \"RZ 9\" IN MESH INPUT LINE --> " + col72("-RZ9 0.03"),
+      " *** ERROR *** UNGIVEN VARIABLE \"RZ-9\" IN MESH INPUT LINE --> " + col72("-RZ9 0.03"),
       " *** STOP *** GEOMETRY INPUT USES RZ   5 WHICH IS NOT GIVEN.",
   };
   EXPECT_EQ(out, want);
+}
+
+TEST_F(GeomLinesDeath, UngivenRzStopsInTheDecodingOfALaterRun) {
+  // The first reading has RZ(4); a later run whose RZ(4) is not given stops after the
+  // stored lines are decoded again, each reference reported at every decoding.
+  const std::vector<std::string> lines = {"0 0", "> 2", "0.01 RZ4", "<", "0.01 0", "-0.02 0", "9999"};
+  const auto out = stop_report(geometry(lines), [&] {
+    var.RZ(4) = 0.01f;
+    int NPTS, NLINES, NLAST;
+    float ZMAX, RMAX;
+    inputi(true, NPTS, NLINES, NLAST, ZMAX, RMAX);
+    var.RZ(4) = -8888.0f;
+    inputd(true, NPTS, NLINES, NLAST, ZMAX, RMAX);
+  });
+  const std::string ungiven =
+      " *** ERROR *** UNGIVEN VARIABLE \"RZ 4\" IN MESH INPUT LINE --> " + col72("0.01 RZ4");
+  EXPECT_EQ(out, (std::vector<std::string>{ungiven, ungiven,
+                                           " *** STOP *** GEOMETRY INPUT USES RZ   4 WHICH IS NOT GIVEN."}));
 }
 
 TEST_F(GeomLinesDeath, RzIndexOutsideTheTable) {
@@ -424,5 +474,5 @@ TEST_F(GeomLinesDeath, DeckEndsBeforeTheEndLine) {
                 float ZMAX, RMAX;
                 inputi(false, NPTS, NLINES, NLAST, ZMAX, RMAX);
               },
-              "zelk: test.in:1: a number expected");
+              "zelk: test.in:1: a real number expected");
 }
