@@ -57,7 +57,9 @@ void run_derive_8(bool RESTORED) {
   const float ddz = latc.DDZ;
   if (mp.UBTE == 0.0f) mp.UBTE = 2.0f * cdis.ZHALF;
   if (crbw.LCRBW) {
-    const float u = 2.0f * cdis.ZHALF + static_cast<float>(2 * (latc.NZ - crbw.ISEP)) * ddz;
+    // Counted in 64 bits: a separation snapped from a huge ZSEP saturates ISEP.
+    const float u = 2.0f * cdis.ZHALF +
+                    static_cast<float>(2 * (static_cast<long long>(latc.NZ) - crbw.ISEP)) * ddz;
     if (u > mp.UBTE) mp.UBTE = u;
   }
   if (mp.LSAV) mp.LCPUTM = true;
@@ -167,6 +169,26 @@ void run_sizes_alloc() {
       a->alloc(NRN);
     }
   }
+}
+
+void release_run_arrays() {
+  for (int c = 1; c <= 3; ++c) {
+    he_data.h[c].release();
+    he_data.e[c].release();
+  }
+  for (arr3<float> *a : {&stk_data.hvstk, &stk_data.hvstl, &stk_data.hvstk1, &stk_data.hvstl1})
+    a->release();
+  flg_data.iflg.release();
+  for (int c = 1; c <= 3; ++c) flg_data.sj[c].release();
+  bc_data.ihit.release();
+  for (arr1<float> *a : {&wzwy_data.wz, &wzwy_data.wp, &wzwy_data.qkst, &wzwy_data.wy,
+                         &wzwy_data.wt, &cm3_data.ex1, &cm3_data.ex4, &cm3_data.ex5,
+                         &cm3_data.ex6, &cm3_data.edum1, &cm3_data.edum2, &cm1_data.cx1,
+                         &cm1_data.cx2, &cm1_data.cx3, &cm1_data.cx4, &cm1_data.cx5,
+                         &cm1_data.cx6, &cm2_data.dx1, &cm2_data.dx2, &cm2_data.dx3,
+                         &cm2_data.dx4, &cm2_data.dx5, &cm2_data.dx6, &nap_data.sfg,
+                         &nap_data.slg})
+    a->release();
 }
 
 void alloc_napoly() {

@@ -9,6 +9,7 @@
 //   run_lfftany         with the echo of BEAM..PRIN  LFFTANY, also without the echo
 //   alloc_napoly        after examin                 sfg, slg when LNAPOLY
 //   run_qmax            after calsum/qkset           QMAX when LPLE or LPLC
+//   release_run_arrays  end of the process           every array above
 #pragma once
 
 // LCFRON forced on, MTE (4 for TAVO in a dipole run, else MT), UBTE = UBT; then the
@@ -28,5 +29,8 @@ void run_lfftany();
 void run_sizes_alloc();
 // Napoly weights sfg, slg when LNAPOLY is set after examin.
 void alloc_napoly();
+// Release every run array allocated above (at the end of the process; the radial mesh
+// lines gr, gdr belong to the radial set-up and are released with it).
+void release_run_arrays();
 // Peak line density QMAX (1/m) over the wake points, for the field-line snapshots.
 void run_qmax();

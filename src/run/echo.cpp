@@ -87,7 +87,9 @@ void prmesh(int NW, bool BEAMONLY, float RAD, int &MTREC, float &RATIO) {
     rec(U, "(1X,A,G13.5,A)", "STEP SIZE IN Z                 : DDZ  =", ddz, "(M)");
   }
   // Recommended time steps per mesh step for the Courant limit of the mode.
-  const float s = std::sqrt(1.2f + (1.2f + 0.4f * static_cast<float>(wpl.MROT)) * RATIO * RATIO);
+  // RATIO squared first, then the mode factor: the order decides the integer part when
+  // the root lies within a rounding of an integer.
+  const float s = std::sqrt(1.2f + (1.2f + 0.4f * static_cast<float>(wpl.MROT)) * (RATIO * RATIO));
   MTREC = s < 2.0e9f ? static_cast<int>(s) + 1 : INT_MAX;
   for (int k = 1; k <= 2000; ++k)
     if (var.RZ(k) != -8888.0f)

@@ -61,6 +61,7 @@ void prngeo(bool LADD, int NLINES, float ZLAST) {
 
   int k = 1;
   int count = 0, gstart = 0; // repeat group: passes left, first line
+  int kpass = 0;             // point counter at the start of the current pass
   bool gopen = false;
   int i = 1;
   while (i <= NLINES && i <= MAXLINES && k <= MAXPTS) {
@@ -72,6 +73,7 @@ void prngeo(bool LADD, int NLINES, float ZLAST) {
       if (LADD) {
         count = ICODE[4];
         gstart = i + 1;
+        kpass = k;
         gopen = true;
       }
       ++i;
@@ -80,7 +82,10 @@ void prngeo(bool LADD, int NLINES, float ZLAST) {
     if (ICODE[4] == -9999) { // closes a repeat group
       if (LADD && gopen) {
         --count;
-        if (count > 0) {
+        // A pass that held no contour line wrote nothing; the passes left would write
+        // nothing either, however large the count.
+        if (count > 0 && k > kpass) {
+          kpass = k;
           i = gstart;
           continue;
         }

@@ -11,6 +11,7 @@
 #include "run/clock.hpp"
 #include "run/constants.hpp"
 #include "run/deck.hpp"
+#include "run/derived.hpp"
 #include "run/filenames.hpp"
 #include "run/params.hpp"
 #include "run/records.hpp"
@@ -44,25 +45,9 @@ static void open_files() {
 
 static void end_of_process() {
   // Release every array of the run and the radial mesh lines.
-  for (int c = 1; c <= 3; ++c) {
-    he_data.e[c].release();
-    he_data.h[c].release();
-    flg_data.sj[c].release();
-  }
-  stk_data.hvstk.release();
-  stk_data.hvstl.release();
-  stk_data.hvstk1.release();
-  stk_data.hvstl1.release();
-  flg_data.iflg.release();
-  bc_data.ihit.release();
-  for (arr1<float> *a : {&wzwy_data.wz, &wzwy_data.wp, &wzwy_data.wy, &wzwy_data.wt,
-                         &wzwy_data.qkst, &cm3_data.ex1, &cm3_data.ex4, &cm3_data.ex5,
-                         &cm3_data.ex6, &cm3_data.edum1, &cm3_data.edum2, &cm1_data.cx1,
-                         &cm1_data.cx2, &cm1_data.cx3, &cm1_data.cx4, &cm1_data.cx5,
-                         &cm1_data.cx6, &cm2_data.dx1, &cm2_data.dx2, &cm2_data.dx3,
-                         &cm2_data.dx4, &cm2_data.dx5, &cm2_data.dx6, &nap_data.sfg,
-                         &nap_data.slg, &gr_data.gr, &gr_data.gdr})
-    a->release();
+  release_run_arrays();
+  gr_data.gr.release();
+  gr_data.gdr.release();
   cputim(wp2.TUSED, 3);
   const int u = ndev.NOUT;
   rec(u, "(A)", "1");
@@ -91,7 +76,10 @@ int zelk_mp(int argc, char **argv) {
   cputim(wp2.TUSED, 1);
   read_file_group();
   if (mp.LREC) {
+    // The saved inputs hold the run number of the saved run; the restored run is the
+    // next one, and it draws its mesh map and shape frames as a new mesh.
     restore_inputs();
+    mp.IRUN = mp.IRUN + 1;
     mp.MESHNEW = true;
   } else {
     read_title();

@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -76,7 +77,13 @@ std::vector<int> snapshot_steps() {
 // The report of a body that must stop the process (exit status 1).
 recs stopped_report(const std::function<void()> &body) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  const std::string path = ::testing::TempDir() + "zelk_derived_stop.out";
+  // One file per build and test: tests run in parallel processes, also from other build
+  // trees; the death-test child computes the same name.
+  const std::string exe = std::filesystem::read_symlink("/proc/self/exe").string();
+  const std::string path = ::testing::TempDir() + "zelk_derived_" +
+                           std::to_string(std::hash<std::string>{}(exe)) + "_" +
+                           ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+                           "_stop.out";
   std::remove(path.c_str());
   EXPECT_EXIT(
       {
@@ -174,6 +181,32 @@ TEST(Derived, ArraysAreAllocatedAgainWithTheSizesOfEachRun) {
   EXPECT_EQ(nap_data.slg.size(), 11);
 }
 
+TEST(Derived, EndOfProcessReleasesEveryRunArray) {
+  base_setup();
+  derive_run();
+  wpl.MROT = 1;
+  derive_run(); // both coefficient sets now allocated
+  wpl2.LNAPOLY = true;
+  alloc_napoly();
+  release_run_arrays();
+  for (int c = 1; c <= 3; ++c) {
+    EXPECT_FALSE(he_data.h[c].allocated());
+    EXPECT_FALSE(he_data.e[c].allocated());
+    EXPECT_FALSE(flg_data.sj[c].allocated());
+  }
+  for (const arr3<float> *a : {&stk_data.hvstk, &stk_data.hvstl, &stk_data.hvstk1, &stk_data.hvstl1})
+    EXPECT_FALSE(a->allocated());
+  EXPECT_FALSE(flg_data.iflg.allocated());
+  EXPECT_FALSE(bc_data.ihit.allocated());
+  for (const arr1<float> *a :
+       {&wzwy_data.wz, &wzwy_data.wp, &wzwy_data.qkst, &wzwy_data.wy, &wzwy_data.wt,
+        &cm3_data.ex1, &cm3_data.ex4, &cm3_data.ex5, &cm3_data.ex6, &cm3_data.edum1,
+        &cm3_data.edum2, &cm1_data.cx1, &cm1_data.cx2, &cm1_data.cx3, &cm1_data.cx4,
+        &cm1_data.cx5, &cm1_data.cx6, &cm2_data.dx1, &cm2_data.dx2, &cm2_data.dx3,
+        &cm2_data.dx4, &cm2_data.dx5, &cm2_data.dx6, &nap_data.sfg, &nap_data.slg})
+    EXPECT_FALSE(a->allocated());
+}
+
 TEST(Derived, TimeStepsPerMeshStep) {
   struct tcase {
     bool ltavo;
@@ -223,6 +256,18 @@ TEST(Derived, CounterRotatingBeamSnapsTheSeparationAndLengthensTheWake) {
   run_derive_7();
   EXPECT_EQ(crbw.ISEP, 17); // 0.012/0.0007 = 17.1
   EXPECT_EQ(crbw.ZSEP, 17.0f * 0.0007f);
+}
+
+TEST(Derived, HugeBeamSeparationLeavesTheWakeLength) {
+  // ZSEP far beyond the mesh saturates ISEP; the counter-rotating wake length
+  // 2*ZHALF + 2*(NZ - ISEP)*DDZ is then negative and the derived length stays.
+  base_setup();
+  crbw.LCRBW = true;
+  crbw.ZSEP = 1.0e30f;
+  derive_run();
+  EXPECT_EQ(crbw.ISEP, INT_MAX);
+  EXPECT_NEAR(mp.UBTE, 0.1f, 1e-7f);
+  EXPECT_EQ(mp.NW, 101);
 }
 
 TEST(Derived, EvenlySpreadSnapshots) {

@@ -3,7 +3,9 @@
 // descriptor lists and values (tests/run/data/gen_echo.f90).
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -57,7 +59,13 @@ const recs &report() { return umem(ndev.NOUT); }
 // The report of a body that must stop the process (exit status 1).
 recs stopped_report(const std::function<void()> &body) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  const std::string path = ::testing::TempDir() + "zelk_echo_stop.out";
+  // One file per build and test: tests run in parallel processes, also from other build
+  // trees; the death-test child computes the same name.
+  const std::string exe = std::filesystem::read_symlink("/proc/self/exe").string();
+  const std::string path = ::testing::TempDir() + "zelk_echo_" +
+                           std::to_string(std::hash<std::string>{}(exe)) + "_" +
+                           ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+                           "_stop.out";
   std::remove(path.c_str());
   EXPECT_EXIT(
       {
@@ -152,6 +160,22 @@ TEST(Echo, MeshOfTwoZonesGivesEachZoneItsRange) {
   EXPECT_EQ(r[9], " STEP SIZE IN Z                 : DDZ  =  0.10000E-02(M)");
   EXPECT_EQ(ratio, 2.0f);
   EXPECT_EQ(mtrec, 3); // sqrt(1.2 + 1.6*4) = 2.76
+}
+
+TEST(Echo, RecommendedMtSquaresTheRatioBeforeTheModeFactor) {
+  // sqrt(1.2 + 1.2*(RATIO*RATIO)) is 6.9999995 in 32 bits, (1.2*RATIO)*RATIO would give 7.
+  fresh();
+  latc.NR = 2;
+  latc.NZ = 2;
+  latc.DDZ = 6.31136513f;
+  latc.DDR(1) = 1.0f;
+  lat2.NZONE = 1;
+  wpl.MROT = 0;
+  int mtrec = 0;
+  float ratio = 0.0f;
+  prmesh(1, false, 1.0f, mtrec, ratio);
+  EXPECT_EQ(ratio, 6.31136513f);
+  EXPECT_EQ(mtrec, 7);
 }
 
 TEST(Echo, BeamOnlyRunSetsThePointsAndPrintsNothing) {
@@ -444,50 +468,69 @@ TEST(Echo, GeometryOfAnAbsoluteDeck) {
 namespace {
 
 // A relative deck whose middle group is taken twice; the closing line returns to the axis.
-std::vector<gpoint> relative_deck(float rclose) {
-  return {
+// With empty_group, a group without contour lines and a huge count follows it.
+std::vector<gpoint> relative_deck(float rclose, bool empty_group = false) {
+  std::vector<gpoint> g = {
       {"0.0 0.0", 0.0f, 0.0f, 1, 1},
       {"0.02 0.0", 0.02f, 0.0f, 3, 1},
       {"> 2", 0.0f, 0.0f, -1, -1},
       {"0.0 0.01", 0.02f, 0.01f, 3, 2},
       {"0.01 0.0", 0.03f, 0.01f, 4, 2},
       {"<", 0.0f, 0.0f, -1, -1},
+  };
+  const std::vector<gpoint> empty = {{"> 2000000000", 0.0f, 0.0f, -1, -1},
+                                     {"<", 0.0f, 0.0f, -1, -1}};
+  const std::vector<gpoint> rest = {
       {"-0.0163 0.0", 0.0237f, 0.02f, 3, 3}, // off the radial lines
       {"-0.0037 0.03", 0.02f, 0.05f, 3, 5},  // NLAST
       {"-0.02 0.0", 0.0f, 0.05f, 1, 6},
       {"0.0 -0.05", rclose, 0.0f, 1, 1},
   };
+  if (empty_group) g.insert(g.end(), empty.begin(), empty.end());
+  g.insert(g.end(), rest.begin(), rest.end());
+  return g;
 }
 
-void store_relative(float rclose) {
-  std::vector<gpoint> g = relative_deck(rclose);
+// Returns the number of stored lines.
+int store_relative(float rclose, bool empty_group = false) {
+  std::vector<gpoint> g = relative_deck(rclose, empty_group);
   store_geometry(g);
   // The contour as decoded: the group's two lines twice.
+  const std::size_t t = empty_group ? 8 : 6; // first line after the groups
   std::vector<gpoint> c = {g[0], g[1], g[3], g[4], {"", 0.03f, 0.02f, 4, 3},
-                           {"", 0.04f, 0.02f, 5, 3}, g[6], g[7], g[8], g[9]};
+                           {"", 0.04f, 0.02f, 5, 3}, g[t], g[t + 1], g[t + 2], g[t + 3]};
   store_contour(c);
   lat2.NLAST = 8;
+  return static_cast<int>(g.size());
 }
 
 } // namespace
 
 TEST(Echo, GeometryOfARelativeDeckEchoesEveryPassOfAGroup) {
-  fresh();
-  latc.DDZ = 0.01f;
-  store_relative(0.0f);
-  prngeo(true, 10, 0.05f);
-  EXPECT_EQ(report(),
-            (recs{"", " INPUT:       (R, Z)                   (IR, IZ)",
-                  " (    0.0000       0.0000     )  (       1      1 ) ---> (    0.0000       0.0000     )",
-                  " (   0.20000E-01   0.0000     )  (       3      1 ) ---> (   0.20000E-01   0.0000     )",
-                  " (    0.0000      0.10000E-01 )  (       3      2 ) ---> (   0.20000E-01  0.10000E-01 )",
-                  " (   0.10000E-01   0.0000     )  (       4      2 ) ---> (   0.30000E-01  0.10000E-01 )",
-                  " (    0.0000      0.10000E-01 )  (       4      3 ) ---> (   0.30000E-01  0.20000E-01 )",
-                  " (   0.10000E-01   0.0000     )  (       5      3 ) ---> (   0.40000E-01  0.20000E-01 )",
-                  " (  -0.16300E-01   0.0000     )  (       3      3 ) ---> (   0.23700E-01  0.20000E-01 ) ---> (   0.20000E-01  0.20000E-01 )",
-                  " (  -0.37000E-02  0.30000E-01 )  (       3      5 ) ---> (   0.20000E-01  0.50000E-01 )",
-                  " (  -0.20000E-01   0.0000     )  (       1      6 ) ---> (    0.0000      0.50000E-01 )",
-                  " (    0.0000     -0.50000E-01 )  (       1      1 ) ---> (    0.0000       0.0000     )"}));
+  // Also with a group that holds no contour line and a count of two thousand million:
+  // its passes write nothing, and the echo does not spin through them.
+  for (bool empty_group : {false, true}) {
+    fresh();
+    latc.DDZ = 0.01f;
+    const int nlines = store_relative(0.0f, empty_group);
+    const auto t0 = std::chrono::steady_clock::now();
+    prngeo(true, nlines, 0.05f);
+    // Passing through every empty pass takes most of a minute; the echo takes microseconds.
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), 10.0);
+    EXPECT_EQ(report(),
+              (recs{"", " INPUT:       (R, Z)                   (IR, IZ)",
+                    " (    0.0000       0.0000     )  (       1      1 ) ---> (    0.0000       0.0000     )",
+                    " (   0.20000E-01   0.0000     )  (       3      1 ) ---> (   0.20000E-01   0.0000     )",
+                    " (    0.0000      0.10000E-01 )  (       3      2 ) ---> (   0.20000E-01  0.10000E-01 )",
+                    " (   0.10000E-01   0.0000     )  (       4      2 ) ---> (   0.30000E-01  0.10000E-01 )",
+                    " (    0.0000      0.10000E-01 )  (       4      3 ) ---> (   0.30000E-01  0.20000E-01 )",
+                    " (   0.10000E-01   0.0000     )  (       5      3 ) ---> (   0.40000E-01  0.20000E-01 )",
+                    " (  -0.16300E-01   0.0000     )  (       3      3 ) ---> (   0.23700E-01  0.20000E-01 ) ---> (   0.20000E-01  0.20000E-01 )",
+                    " (  -0.37000E-02  0.30000E-01 )  (       3      5 ) ---> (   0.20000E-01  0.50000E-01 )",
+                    " (  -0.20000E-01   0.0000     )  (       1      6 ) ---> (    0.0000      0.50000E-01 )",
+                    " (    0.0000     -0.50000E-01 )  (       1      1 ) ---> (    0.0000       0.0000     )"}))
+        << "empty group " << empty_group;
+  }
 }
 
 TEST(Echo, GeometryOfARelativeDeckStopsWhenTheFirstPolygonStaysOpen) {

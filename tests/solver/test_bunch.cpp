@@ -4,7 +4,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -159,7 +161,13 @@ TEST(Bunch, TriangleThatMissesEverySamplePointStops) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   bunch(0, 5, 0.0f, 1);
   latc.SIG = 0.0004f; // half width 0.4 mm on a 1 mm mesh
-  const std::string path = ::testing::TempDir() + "zelk_bunch_stop.out";
+  // One file per build and test: tests run in parallel processes, also from other build
+  // trees; the death-test child computes the same name.
+  const std::string exe = std::filesystem::read_symlink("/proc/self/exe").string();
+  const std::string path = ::testing::TempDir() + "zelk_bunch_" +
+                           std::to_string(std::hash<std::string>{}(exe)) + "_" +
+                           ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+                           "_stop.out";
   std::remove(path.c_str());
   EXPECT_EXIT(
       {

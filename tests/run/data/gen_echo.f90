@@ -86,6 +86,8 @@ program gen_echo
   write(*,fm) '( ', -0.0037, 0.03, ' )  ( ', 3, 5, ' ) ---> ', '( ', 0.02, 0.05, ' )'
   write(*,fm) '( ', -0.02, 0.0, ' )  ( ', 1, 6, ' ) ---> ', '( ', 0.0, 0.05, ' )'
   write(*,fm) '( ', 0.0, -real(6 - 1) * 0.01, ' )  ( ', 1, 1, ' ) ---> ', '( ', 0.0, 0.0, ' )'
+  ! recommended MT: RATIO squared before the mode factor (prmesh)
+  write(*,'(A,I7)') 'MTREC', int(sqrt(1.2 + (1.2 + 0.4 * 0) * 6.31136513**2)) + 1
   ! derived
   write(*,'(A,F6.3,A)') 'REDUCE ', 0.75, '|'
   write(*,'(A,F6.3,A)') 'REDUCE ', 123.0, '|'
