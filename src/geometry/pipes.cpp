@@ -56,7 +56,7 @@ void examin(int IRUN, bool &BEAMONLY, bool &LNAPM1, float RMIN, float RBP, float
   // Pipes: horizontal and at least five z steps long at both ends.
   int LL = 0, LR = 0;
   bool ok = false;
-  if (NLAST >= 4) {
+  if (NLAST >= 3) { // a plain pipe has its two end points on lines 2 and 3
     LL = IZ(3) - IZ(2);
     LR = IZ(NLAST) - IZ(NLAST - 1) + 1;
     ok = IR(2) == IR(3) && LL >= 5 && IR(NLAST - 1) == IR(NLAST) && LR >= 5;
@@ -168,9 +168,10 @@ void examin(int IRUN, bool &BEAMONLY, bool &LNAPM1, float RMIN, float RBP, float
       rec(u, "(1X,A,G13.5,A,G13.5)", "*** STOP *** THE NAPOLY CONTOUR IS REVERSED: ZCF=", zcf(), " ZCT=", zct());
       zstop();
     }
-    // The pipe-to-wake-line factors x + 1/x and x - 1/x need both radii off the axis.
+    // The pipe-to-wake-line factors x + 1/x and x - 1/x of the dipole wake need both
+    // radii off the axis; the monopole contour may run along the axis.
     const float rp = std::min(gr(IRPL), gr(IRPR));
-    const bool runs = ISKIP == 0;
+    const bool runs = ISKIP == 0 && MROT == 1;
     if (runs && !(rwak() > 0.0f)) {
       call.banner();
       rec(u, "(1X,A,A,A,G13.5,1X,A)", "*** STOP *** ", "RWAK", " =", rwak(),

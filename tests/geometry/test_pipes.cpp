@@ -171,7 +171,13 @@ TEST_F(Pipes, BeamOnlyRunWritesItsBannerBeforeTheFirstMessageOnce) {
   wpl.MROT = 0;
   mp.IRUN = 2;
   mp.BEAMONLY = true;
+  // A beam-only run keeps the date and time of the run before it for its tables.
+  wpt.CDATE = "01/02/03";
+  wpt.CTIME = "04.05.06";
   run(iris());
+  EXPECT_EQ(wpt.CDATE, "01/02/03");
+  EXPECT_EQ(wpt.CTIME, "04.05.06");
+  wpt = wpt_t{};
   const auto r = report();
   ASSERT_EQ(r.size(), 8u + 9u);
   EXPECT_EQ(r[0], "1" + std::string(76, '*'));
@@ -218,15 +224,69 @@ TEST_F(Pipes, ReversedNapolyContourStops) {
             std::vector<std::string>{" *** STOP *** THE NAPOLY CONTOUR IS REVERSED: ZCF=   1.5000     ZCT=  0.50000    "});
 }
 
-TEST_F(Pipes, NapolyContourOnTheAxisStops) {
+TEST_F(Pipes, MonopoleNapolyContourMayRunAlongTheAxis) {
   wpl.MROT = 0;
   wpl2.LNAPOLY = true;
   offs.ZCF = 0.5f;
   offs.ZCT = 1.5f;
   offs.RWAK = 0.0f;
-  EXPECT_EQ(report_of_stop([this] { run(pillbox()); }),
-            std::vector<std::string>{
-                " *** STOP *** RWAK =   0.0000     THE NAPOLY CONTOUR CANNOT RUN ALONG THE AXIS."});
+  run(pillbox());
+  EXPECT_TRUE(report().empty());
+  EXPECT_EQ(mp.ISKIP, 0);
+  EXPECT_EQ(wprm.IRWAK, 1);
+  EXPECT_EQ(wprm.IZCF, 5);
+  EXPECT_EQ(wprm.IZCT, 13);
+  for (int l = 1; l <= 2; ++l) {
+    EXPECT_EQ(wprm.SGNV(l), 1.0f);
+    EXPECT_EQ(wprm.IRVUP(l), 2);
+    EXPECT_EQ(wprm.IRVLO(l), 1);
+  }
+}
+
+TEST_F(Pipes, PlainPipeHasBothEndsOnLinesTwoAndThree) {
+  // NLAST = 3: the left pipe is 2 -> 3, the right one the same segment, one column more.
+  run({{0, 0}, {0.25f, 0}, {0.25f, 1.0f}, {0, 1.0f}, {0, 0}});
+  EXPECT_TRUE(report().empty());
+  EXPECT_EQ(mp.ISKIP, 0);
+
+  reset_mesh_state();
+  mesh_eighths();
+  auto got = report_of_stop([&] { run({{0, 0}, {0.25f, 0}, {0.25f, 0.5f}, {0, 0.5f}, {0, 0}}); });
+  ASSERT_GE(got.size(), 4u);
+  EXPECT_EQ(got[got.size() - 2], " L(LEFT)/DDZ=      3   AND L(RIGHT)/DDZ=      4");
+}
+
+// Small left pipe, an iris down to 0.125 and a larger right pipe: the inner pipe ends
+// (columns 7 and 17) and the material (columns 7 to 13) give different legs.
+const std::vector<gline> iris_unequal = {{0, 0},        {0.25f, 0},     {0.25f, 0.75f}, {1.0f, 0.75f}, {1.0f, 1.25f},
+                                         {0.125f, 1.25f}, {0.125f, 1.5f}, {1.0f, 1.5f},   {1.0f, 2.0f},  {0.5f, 2.0f},
+                                         {0.5f, 2.75f},  {0, 2.75f},     {0, 0}};
+
+TEST_F(Pipes, DefaultLegsLookAtMrotNotZeroCorrectionsAtMrotOne) {
+  struct {
+    int mrot;
+    float zct; // < 0: not given
+    int izcf, izct;
+  } cases[] = {
+      {0, -1.0f, 5, 15},  // defaults from the material
+      {2, -1.0f, 5, 19},  // MROT not 0, unequal pipes: also clear of the inner pipe end
+      {1, -1.0f, 5, 19},
+      {0, 1.25f, 5, 15},  // a given leg in the material is moved two meshes clear of it
+      {2, 1.25f, 5, 15},  // the correction of MROT other than 1 looks at the material only
+      {1, 1.25f, 5, 19},
+  };
+  for (auto c : cases) {
+    reset_mesh_state();
+    mesh_eighths();
+    wpl.MROT = c.mrot;
+    wpl2.LNAPOLY = true;
+    offs.ZCT = c.zct;
+    run(iris_unequal);
+    EXPECT_EQ(icon.IZLFT, 7);
+    EXPECT_EQ(icon.IZRGT, 13);
+    EXPECT_EQ(wprm.IZCF, c.izcf) << c.mrot << " " << c.zct;
+    EXPECT_EQ(wprm.IZCT, c.izct) << c.mrot << " " << c.zct;
+  }
 }
 
 } // namespace
