@@ -237,6 +237,10 @@ void ellipse(int k, int code, int IPLOT, int &NPTW, int &IRLAST, int &IZLAST) {
   const float zc = geo.ZZ(k + 1), rc = geo.RR(k + 1);
   const float z1 = geo.ZZ(k - 1), r1 = geo.RR(k - 1);
   const float z2 = geo.ZZ(k + 2), r2 = geo.RR(k + 2);
+  // A centre or end off the number line would make every crossing NaN, and those fail
+  // every range test: stop rather than lose the arc.
+  for (float v : {zc, rc, z1, r1, z2, r2})
+    if (!std::isfinite(v)) fit_failed();
 
   const long izlo = std::max<long>(static_cast<long>(latc.IZ(k + 1)) - latc.IZ(k) - 1, 1);
   const long izhi = std::min<long>(static_cast<long>(latc.IZ(k + 1)) + latc.IZ(k) + 1, latc.NZ);
@@ -244,7 +248,8 @@ void ellipse(int k, int code, int IPLOT, int &NPTW, int &IRLAST, int &IZLAST) {
 
   // Semi-axes through both end points: a radial, b axial.
   const float dz1 = z1 - zc, dr1 = r1 - rc, dz2 = z2 - zc, dr2 = r2 - rc;
-  const float D = dr1 * dr1 * dz2 * dz2 - dr2 * dr2 * dz1 * dz1;
+  // Products of the squares, as the extents of the structure were measured with.
+  const float D = (dr1 * dr1) * (dz2 * dz2) - (dr2 * dr2) * (dz1 * dz1);
   float a = 0.0f, b = 0.0f;
   if (std::sqrt(std::fabs(D)) >= cons.EPSTOL) {
     a = 1.0f / std::sqrt((dz2 * dz2 - dz1 * dz1) / D);

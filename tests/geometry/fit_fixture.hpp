@@ -105,6 +105,19 @@ inline void contour(float ddz, int nz, std::vector<cline> lines) {
   latc.IZ(lat2.NLAST + 2) = 1;
 }
 
+// Points of a further closed contour after the closing lines (an insert of metal inside
+// the structure), walked with the vacuum on the right; the last point repeats the first.
+inline void further(std::vector<cline> points) {
+  for (auto &l : points) {
+    const int k = ++latc.NPTS;
+    geo.RR(k) = l.r;
+    geo.ZZ(k) = l.z;
+    float r = l.r;
+    latc.IR(k) = ird(r);
+    latc.IZ(k) = nint(l.z / latc.DDZ) + 1;
+  }
+}
+
 // The run's arrays for nzw columns held in memory; flags preset to metal, factors 0.
 inline void arrays(int nzw) {
   msz.NMESH = nzw * latc.NR;

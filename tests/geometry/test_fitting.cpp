@@ -6,7 +6,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <limits>
 #include <sstream>
 
@@ -153,6 +155,26 @@ TEST(CellFlags, CircleAndEllipseArcs) {
     contour(D, 13, c.lines);
     expect_columns(columns(), expand_cols(c.want));
   }
+}
+
+TEST(CellFlags, CircleOfRadiusZeroTurnsCounterclockwise) {
+  // A half circle over a chord of 0.04 m on the pipe wall at r = 0.05 (line 6), from
+  // z = 0.05 to 0.09, centre (0.05, 0.07). A radius value of 0 is fitted as the radius
+  // +0.02: counterclockwise, so the arc dips towards the axis down to r = 0.03 (line 4);
+  // the radius -0.02 turns clockwise and bulges up to r = 0.07.
+  uniform_mesh(11, D);
+  auto flags = [](float radius) {
+    contour(D, 14, {pt(0.05f, 0.0f), pt(0.05f, 0.05f), circ(-1, radius, 0.05f, 0.07f), pt(0.05f, 0.09f),
+                    pt(0.05f, 0.0f)});
+    return columns();
+  };
+  const std::vector<std::string> zero = flags(0.0f);
+  const std::string pipe = "00000555555";
+  // Mesh points of the dip: (6,6) (6,5) (7,4) (8,4) (9,4) (10,5) (10,6) (column, line).
+  expect_columns(zero, expand_cols({{5, pipe}, {1, "00025555555"}, {2, "00055555555"},
+                                    {1, "00045555555"}, {5, pipe}}));
+  EXPECT_EQ(flags(0.02f), zero);
+  EXPECT_EQ(flags(-0.02f)[8], "00000005555");
 }
 
 TEST(CellFlags, TwoRadialZones) {
@@ -355,6 +377,37 @@ TEST(Crossings, FittedBoundaryOfThePillboxInThePlotFile) {
   uclose(ndev.NTOP);
 }
 
+TEST(Crossings, FurtherClosedContourIsFittedAfterTheFirst) {
+  // A metal ring of one cell's height (r = 0.05 .. 0.06, z = 0.04 .. 0.06) inside the
+  // pillbox, given after the closing lines as a closed contour of its own.
+  pillbox();
+  further({pt(0.05f, 0.04f), pt(0.05f, 0.06f), pt(0.06f, 0.06f), pt(0.06f, 0.04f), pt(0.05f, 0.04f)});
+  // Classify: the ring's cells (columns 5 and 6, line 6) are metal, the cells above the
+  // ring vacuum again up to the cavity wall.
+  expect_columns(columns(), expand_cols({{3, PIPE}, {1, "00000000555"}, {2, "00000500555"},
+                                         {1, "00000000555"}, {3, PIPE}}));
+  // Plot: the return to the axis point after the closing lines ends the first contour
+  // with JOIN and PLOT; the ring follows in the same count of points. Its own closing
+  // point is the last line, which the walk does not reach.
+  uopen_mem(ndev.NTOP);
+  lfrbk.IZFRL = 1;
+  lfrbk.IZFRR = latc.NZ;
+  hit1(1);
+  const std::vector<std::string> &got = umem(ndev.NTOP);
+  auto point = [](int iz, int ir) {
+    return fmt_records("(1X,2G13.5)", {{ritem::REAL, 0, iz * D}, {ritem::REAL, 0, gr(ir)}})[0];
+  };
+  ASSERT_EQ(got.size(), 21u + 2 + 7);
+  EXPECT_EQ(got[20], point(10, 4));
+  EXPECT_EQ(got[21], "  JOIN 1 SOLID");
+  EXPECT_EQ(got[22], "  PLOT");
+  // Each mesh point of the ring once, round to its start point again.
+  const std::vector<std::string> ring{point(4, 6), point(5, 6), point(6, 6), point(6, 7),
+                                      point(5, 7), point(4, 7), point(4, 6)};
+  for (std::size_t n = 0; n < ring.size(); ++n) EXPECT_EQ(got[23 + n], ring[n]) << "ring point " << n;
+  uclose(ndev.NTOP);
+}
+
 TEST(Crossings, CircleBelowHalfTheChordKeepsItsFullColumnRange) {
   // A half circle over a chord of 0.20 m along the pipe, given with radius -0.001: it is
   // fitted with radius 0.10 about (r, z) = (0.03, 0.13), bulging up to line 14. Its column
@@ -384,6 +437,13 @@ TEST(Crossings, CircleBelowHalfTheChordKeepsItsFullColumnRange) {
 
 namespace {
 
+// A report file of its own for each test binary: the same tests run at the same time
+// from other build trees.
+std::string report_path(const char *name) {
+  const std::string exe = std::filesystem::read_symlink("/proc/self/exe").string();
+  return testing::TempDir() + "zelk_fit_" + std::to_string(std::hash<std::string>{}(exe)) + "_" + name;
+}
+
 std::string read_file(const std::string &p) {
   std::ifstream f(p);
   std::stringstream s;
@@ -395,21 +455,30 @@ std::string read_file(const std::string &p) {
 
 TEST(CrossingsDeath, NotFiniteCrossingStops) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  const std::string out = testing::TempDir() + "fit_nan.out";
-  struct { const char *name; std::vector<cline> lines; int nan_point, line; } cases[] = {
+  const std::string out = report_path("nan.out");
+  struct { const char *name; std::vector<cline> lines; int nan_point; bool in_z; int line; } cases[] = {
       // A circle from a point to itself: no centre.
       {"circle of zero chord",
        {pt(0.03f, 0.0f), pt(0.03f, 0.03f), circ(-1, 0.02f, 0.03f, 0.03f), pt(0.03f, 0.03f),
         pt(0.03f, 0.0f)},
-       0, 4},
+       0, false, 4},
       // Point 3 has lost its radius: the segment from point 2 to it stops.
-      {"NaN radius", {pt(0.03f, 0.0f), pt(0.03f, 0.03f), pt(0.03f, 0.05f), pt(0.03f, 0.0f)}, 3, 2},
+      {"NaN radius", {pt(0.03f, 0.0f), pt(0.03f, 0.03f), pt(0.03f, 0.05f), pt(0.03f, 0.0f)}, 3, false, 2},
+      // A flat ellipse (ELLP 0.004 m, both ends and the centre at r = 0.035, between two
+      // mesh lines) whose centre (line 5) has lost its z: no radial line meets it and
+      // every column crossing is NaN.
+      {"NaN ellipse centre",
+       {pt(0.035f, 0.0f), pt(0.035f, 0.03f), ell(-3, 0.004f, 0.004f, 0.02f), pt(0.035f, 0.05f),
+        pt(0.035f, 0.07f), pt(0.035f, 0.0f)},
+       5, true, 4},
   };
   for (auto &c : cases) {
     SCOPED_TRACE(c.name);
     uniform_mesh(11, D);
     contour(D, 10, c.lines);
-    if (c.nan_point > 0) {
+    if (c.nan_point > 0 && c.in_z) {
+      geo.ZZ(c.nan_point) = std::numeric_limits<float>::quiet_NaN();
+    } else if (c.nan_point > 0) {
       // The point keeps a mesh line of its own but has lost its radius.
       geo.RR(c.nan_point) = std::numeric_limits<float>::quiet_NaN();
       latc.IR(c.nan_point) = 6;
@@ -432,7 +501,7 @@ TEST(CrossingsDeath, NotFiniteCrossingStops) {
 
 TEST(CrossingsDeath, TooManyCrossingsInOnePieceStops) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  const std::string out = testing::TempDir() + "fit_nsp.out";
+  const std::string out = report_path("nsp.out");
   std::remove(out.c_str());
   uniform_mesh(3, D);
   const int nz = 600000;
