@@ -1,0 +1,57 @@
+// The first window of a fresh run: witness counters, the skip of a field-free left pipe
+// and the window brought to the step before the loop's first step.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "deckrun.hpp"
+
+namespace {
+// A left pipe of radius b up to z = 1 cm (columns 1 to 11 at 1 mm), a cavity of 3 cm and
+// a right pipe.
+std::string pipe_deck(const std::string &beam, const std::string &wake = "") {
+  std::ostringstream d;
+  d << " &FILE  LSAV=F, ITEST=0 /\n"
+    << "LEFT PIPE\n"
+    << " &MESH  DDZ=0.001, DDR(1)=0.001 /\n"
+    << "#CAVITYSHAPE\n0.\n"
+    << "0.0 0.0\n0.01 0.0\n0.01 0.01\n"
+    << "0.03 0.01\n0.03 0.04\n0.01 0.04\n0.01 0.06\n0.0 0.06\n0.0 0.0\n9999. 0.\n"
+    << " &BEAM  SIG=0.002" << beam << " /\n"
+    << " &TIME  MT=3 /\n"
+    << " &WAKE  UBT=0.01" << wake << " /\n"
+    << " &PLOT  /\n &PRIN  /\nSTOP\n";
+  return d.str();
+}
+} // namespace
+
+TEST(Advance, SkipOfTheFieldFreeLeftPipeAndFirstWindow) {
+  struct row {
+    const char *what;
+    std::string deck;
+    int KSTART, KX, KY, JBACK, JFRONT, JBPREV, JFPREV;
+  } rows[] = {
+      // ring on the wall of a straight pipe along columns 1 .. 11: 10 columns skipped
+      {"ring on the wall", pipe_deck(", MROT=0"), 30, 11, 11, 1, 12, 1, 12},
+      // the same with the TAVO counters (MTE = 4)
+      {"ring on the wall, TAVO", pipe_deck(", MROT=1", ", LTAVO=T"), 40, 10, 11, 1, 12, 1, 12},
+      // ring below the pipe radius: no skip, no replay, the previous pair left at (1, 1)
+      {"ring below the pipe", pipe_deck(", MROT=0, RDRIVE=0.004"), 0, 1, 1, 1, 2, 1, 1},
+  };
+  for (const row &r : rows) {
+    deck_setup(r.deck);
+    EXPECT_EQ(latc.IZ(2), 1) << r.what;
+    EXPECT_EQ(latc.IZ(3), 11) << r.what;
+    EXPECT_EQ(mp.KSTART, r.KSTART) << r.what;
+    EXPECT_EQ(mp.KX, r.KX) << r.what;
+    EXPECT_EQ(mp.KY, r.KY) << r.what;
+    EXPECT_EQ(eline.JBACK, r.JBACK) << r.what;
+    EXPECT_EQ(eline.JFRONT, r.JFRONT) << r.what;
+    EXPECT_EQ(nzin.JBPREV, r.JBPREV) << r.what;
+    EXPECT_EQ(nzin.JFPREV, r.JFPREV) << r.what;
+    EXPECT_EQ(lfrbk.IZMWL, 1) << r.what;
+    EXPECT_EQ(lfrbk.IZMWR, msz.NMESH / latc.NR) << r.what;
+    EXPECT_EQ(lfrbk.IZFRL, 1) << r.what;
+  }
+}
