@@ -1,0 +1,7 @@
+// Table file: not built yet.
+#include "results/tables.hpp"
+
+void wprin(const fix1<std::string, 10> &TITLE, const arr1<float> &W, int N, int KIND,
+           float SCALE) {}
+void zprin(const fix1<std::string, 10> &TITLE, const arr1<float> &FR, const arr1<float> &Y,
+           int NF, int IALEG) {}

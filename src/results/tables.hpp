@@ -1,0 +1,10 @@
+// Table file (unit ndev.NPOT): one text block per wake potential or spectrum curve.
+#pragma once
+#include <string>
+
+#include "run/arrays.hpp"
+
+void wprin(const fix1<std::string, 10> &TITLE, const arr1<float> &W, int N, int KIND,
+           float SCALE);
+void zprin(const fix1<std::string, 10> &TITLE, const arr1<float> &FR, const arr1<float> &Y,
+           int NF, int IALEG);
