@@ -104,6 +104,7 @@ bool run_prepare(bool restored) {
 
 void one_run(bool restored) {
   if (!run_prepare(restored)) return;
+  complete_check();
   // 24. test mode: no time stepping
   if (mp.ITEST != 1) {
     // 25. first window
