@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "geometry/mesh.hpp"
+#include "run/banners.hpp"
 #include "run/constants.hpp"
 #include "run/derived.hpp"
 #include "run/params.hpp"
@@ -213,6 +214,9 @@ void prplot(bool LCAVIN, bool LCAVUS, bool LPLW, bool LFFT, bool LFFTA, bool LFF
   const char *nofl = "   NO PLOT OF ELECTRIC FIELD LINES WILL BE PRODUCED.";
   if (LFFTANY && cdis.NBUNCH > 1)
     rec(U, "(1X,A,A)", "*** WARNING ***  WHEN NBUNCH IS GREATER THAN 1,", " NO FFT WILL BE PRODUCED.");
+  // The triangular bunch has no Gaussian spectrum to divide by.
+  if (LFFTANY && cdis.NBUNCH < 1)
+    rec(U, "(1X,A)", "*** WARNING ***  WHEN NBUNCH IS LESS THAN 1, NO FFT WILL BE PRODUCED.");
   if (LPLE && win2.LCBACK)
     rec(U, "(1X,A,A)", "*** WARNING ***  WHEN LPLE=.T., LCBACK MUST TO BE .F.", nofl);
   if (LPLC && win2.LCBACK)
@@ -223,6 +227,18 @@ void prplot(bool LCAVIN, bool LCAVUS, bool LPLW, bool LFFT, bool LFFTA, bool LFF
     rec(U, "(1X,A,A)", "*** WARNING ***  WHEN LPLC=.T., MROT MUST TO BE 0.", nofl);
   if (REDUCE != 0.0f)
     rec(U, "(1X,A,G13.5)", "REDUCTION FACTOR OF ALL PLOTS  :REDUCE=", REDUCE);
+  prexpf(LFFT, LFFTL, LFFTANY, false);
+}
+
+void prexpf(bool LFFT, bool LFFTL, bool LFFTANY, bool BEAMONLY) {
+  // The upper frequency of the spectra, sqrt(2 ln EXPFAC)/(2 pi SIG), needs EXPFAC > 1.
+  // Any mode takes the longitudinal spectrum with LFFT or LFFTL.
+  if (!(LFFTANY || LFFT || LFFTL) || expfr.EXPFAC > 1.0f) return;
+  // A beam-only run shows its banner in front of its first message.
+  if (BEAMONLY && mp.IRUN > 0) run_banner(false);
+  rec(U, "(1X,A,A,A,G13.5,A)", "*** STOP *** ", "EXPFAC", " =", expfr.EXPFAC,
+      " MUST BE GREATER THAN 1 FOR THE SPECTRA");
+  zstop();
 }
 
 void prprin(bool LMATPR, bool LPRW, bool LSVW, bool LPPW) {

@@ -32,8 +32,10 @@ frame_texts texts_of(plot_kind kind) {
 } // namespace
 
 void plot_header(plot_kind kind, const std::string &spectitle, const std::string &xtitle,
-                 const std::string &ytitle, const std::string &casemarks) {
+                 const std::string &ytitle, const std::string &casemarks,
+                 const fix1<std::string, 10> *runtitle) {
   const int u = ndev.NTOP;
+  const fix1<std::string, 10> &T = runtitle ? *runtitle : mp.TITLE;
   frame_texts t = texts_of(kind);
   rec(u, "(1X,A)", " NEW FRAME");
   rec(u, "(1X,A)", " SET FONT DUPLEX");
@@ -46,12 +48,11 @@ void plot_header(plot_kind kind, const std::string &spectitle, const std::string
   } else {
     rec(u, "(1X,A,A,A,A)", " TITLE 7.0 9.0 CENTER SIZE 2.2  ", "'", t.title, "'");
   }
-  const char *runtitle = kind == PK_WAKES ? " TITLE 2.0 8.6 SIZE 1.50 " : " TITLE 2.0 8.6 SIZE 1.5  ";
-  rec(u, "(1X,A,A,A,3A8,A)", runtitle, "'", "ZELK_MP 12.5 : ", padto(mp.TITLE(1), 8),
-      padto(mp.TITLE(2), 8), padto(mp.TITLE(3), 8), "'");
-  rec(u, "(1X,A,A,6A8,A)", " MORE ", "'", padto(mp.TITLE(4), 8), padto(mp.TITLE(5), 8),
-      padto(mp.TITLE(6), 8), padto(mp.TITLE(7), 8), padto(mp.TITLE(8), 8),
-      padto(mp.TITLE(9), 8), "'");
+  const char *titletext = kind == PK_WAKES ? " TITLE 2.0 8.6 SIZE 1.50 " : " TITLE 2.0 8.6 SIZE 1.5  ";
+  rec(u, "(1X,A,A,A,3A8,A)", titletext, "'", "ZELK_MP 12.5 : ", padto(T(1), 8), padto(T(2), 8),
+      padto(T(3), 8), "'");
+  rec(u, "(1X,A,A,6A8,A)", " MORE ", "'", padto(T(4), 8), padto(T(5), 8), padto(T(6), 8),
+      padto(T(7), 8), padto(T(8), 8), padto(T(9), 8), "'");
   if (kind == PK_SPECTRA) {
     rec(u, "(1X,A,A,A17,A)", " TITLE BOTTOM ", "'", xtitle, "'");
     rec(u, "(1X,A,A,A34,A)", " TITLE LEFT   ", "'", ytitle, "'");

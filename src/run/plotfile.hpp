@@ -5,6 +5,8 @@
 #pragma once
 #include <string>
 
+#include "run/arrays.hpp"
+
 // Frame kinds with their window texts, titles and axis titles.
 enum plot_kind { PK_INPUT_SHAPE, PK_USED_SHAPE, PK_EFIELD, PK_CURRENT, PK_WAKES, PK_SPECTRA };
 
@@ -15,11 +17,12 @@ struct plotpiece_t {
 inline constexpr int PLOT_PIECE = 1021;
 
 // Frame header: ten records (twelve for spectra: spectitle A40 in the MORE record and
-// the case record with casemarks A34). The run title comes from mp.TITLE, the size text
-// from red.REDTXT.
+// the case record with casemarks A34). The run title comes from runtitle, or from
+// mp.TITLE when none is given; the size text from red.REDTXT.
 void plot_header(plot_kind kind, const std::string &spectitle = "",
                  const std::string &xtitle = "", const std::string &ytitle = "",
-                 const std::string &casemarks = "");
+                 const std::string &casemarks = "",
+                 const fix1<std::string, 10> *runtitle = nullptr);
 // The date and time title (all frames): CDATE, CTIME of the run.
 void plot_datetime();
 // " SET LIMITS X ", 2G13.5, " Y ", 2G13.5.

@@ -70,6 +70,9 @@ bool run_prepare(bool restored) {
     prplot(mp.LCAVIN, mp.LCAVUS, mp.LPLW, mp.LFFT, mp.LFFTA, mp.LFFTT, mp.LFFTL, mp.LSPEC,
            mp.LPLE, mp.LPLC, mp.LPALL, mp.NPLOT, mp.CUTOFF, mp.LFFTANY, mp.REDUCE);
     prprin(mp.LMATPR, mp.LPRW, mp.LSVW, mp.LPPW);
+  } else {
+    // No echo in a beam-only run, but its spectra need a valid EXPFAC all the same.
+    prexpf(mp.LFFT, mp.LFFTL, mp.LFFTANY, mp.BEAMONLY);
   }
   // 15. half-cell input
   if (symt.LHALF) {

@@ -3,6 +3,7 @@
 // descriptor lists and values (tests/run/data/gen_echo.f90).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -18,6 +19,7 @@
 #include "run/records.hpp"
 #include "run/units.hpp"
 #include "solver/fields.hpp"
+#include "run_binary.hpp"
 
 namespace {
 
@@ -378,6 +380,82 @@ TEST(Echo, SpectrumSwitchFollowsTheModeAndTheLossSpectrumSkip) {
   EXPECT_EQ(r[16], " *** SKIP ***  LSPEC CANNOT BE TRUE WHEN LCRBW IS TRUE IN THIS VERSION OF ZELK.");
   EXPECT_EQ(r[17], "");
   EXPECT_EQ(r[18], " PLOT OF ELECTRIC FIELD LINES     (LPLE)    :  F");
+}
+
+// A spectrum needs EXPFAC > 1 (its upper frequency takes sqrt(2 ln EXPFAC)): the echo
+// of the group ends with the stop; without a spectrum of the run's mode it goes on.
+TEST(Echo, PlotGroupStopsOnAnEnhancementFactorOfOneOrLessWithSpectra) {
+  struct tcase {
+    float expfac;
+    int mrot;
+    bool lfft, lffta, lfftl, lspec;
+    bool stops;
+  };
+  const tcase cases[] = {
+      {1.0f, 0, false, false, true, false, true},
+      {0.5f, 0, false, false, false, true, true},
+      {-3.0f, 1, false, true, false, false, true},
+      {1.0f, 2, true, false, false, false, true},   // any mode takes the LFFT spectrum
+      {1.0f, 0, false, true, false, false, false},  // LFFTA: no spectrum of a monopole run
+      {0.0f, 0, false, false, false, false, false}, // no spectrum requested
+      {1.0001f, 0, false, false, true, false, false},
+  };
+  for (const tcase &c : cases) {
+    fresh();
+    wpl.MROT = c.mrot;
+    win2.LCBACK = false;
+    expfr.EXPFAC = c.expfac;
+    auto body = [&c] {
+      bool lfftany = false;
+      prplot(false, false, false, c.lfft, c.lffta, false, c.lfftl, c.lspec, false, false, false, 10,
+             1.0f, lfftany, 0.0f);
+    };
+    if (!c.stops) {
+      body();
+      EXPECT_EQ(report().back(), " WINDOW PARAMETER FOR WIDTH     : ALPHA=   3.0000    ") << c.expfac;
+      continue;
+    }
+    const recs r = stopped_report(body);
+    const std::string value = fmt_records("(G13.5)", {{ritem::REAL, 0, c.expfac}})[0];
+    EXPECT_EQ(tail(r, 2), (recs{" WINDOW PARAMETER FOR WIDTH     : ALPHA=   3.0000    ",
+                                " *** STOP *** EXPFAC =" + value + " MUST BE GREATER THAN 1 FOR THE SPECTRA"}))
+        << c.expfac;
+  }
+}
+
+// A triangular bunch (NBUNCH < 1) has no Gaussian spectrum: warned when a spectrum is asked.
+TEST(Echo, PlotGroupWarnsThatATriangularBunchGivesNoSpectrum) {
+  for (bool lfftl : {true, false}) {
+    fresh();
+    wpl.MROT = 0;
+    cdis.NBUNCH = 0;
+    win2.LCBACK = false;
+    bool lfftany = false;
+    prplot(false, false, false, false, false, false, lfftl, false, false, false, false, 10, 1.0f,
+           lfftany, 0.0f);
+    const std::string last = " WINDOW PARAMETER FOR WIDTH     : ALPHA=   3.0000    ";
+    if (lfftl)
+      EXPECT_EQ(tail(report(), 2),
+                (recs{last, " *** WARNING ***  WHEN NBUNCH IS LESS THAN 1, NO FFT WILL BE PRODUCED."}));
+    else
+      EXPECT_EQ(report().back(), last);
+  }
+}
+
+// A beam-only continuation prints no echo but stops all the same, after its run banner.
+TEST(Echo, BeamOnlyRunWithSpectraStopsOnTheEnhancementFactor) {
+  std::string deck = deck_file("pillbox_small.in");
+  deck.replace(deck.find("LSAV=F"), 6, "LSAV=F, ITEST=1");
+  deck.replace(deck.find("STOP"), 4, "CONT\n &BEAM  SIG=0.012 /\n &PLOT  LFFTL=T, EXPFAC=0.5 /\nSTOP");
+  const run_result r = run_zelk(deck, "b.in", "b.in");
+  EXPECT_EQ(r.status, 1) << r.err_terminal;
+  const recs rep = lines_of(slurp(r.dir / "b.out"));
+  ASSERT_GE(rep.size(), 9u);
+  EXPECT_EQ(rep.back(), " *** STOP *** EXPFAC =  0.50000     MUST BE GREATER THAN 1 FOR THE SPECTRA");
+  EXPECT_EQ(rep[rep.size() - 9], "1" + std::string(76, '*')); // the banner of run 2 before it
+  EXPECT_NE(rep[rep.size() - 7].find(" 2ND RUN"), std::string::npos) << rep[rep.size() - 7];
+  // The first run, which asks for no spectrum, ends normally before it.
+  EXPECT_EQ(std::count(rep.begin(), rep.end(), " $PLOT:"), 1);
 }
 
 TEST(Echo, PrinGroup) {
