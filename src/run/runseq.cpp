@@ -108,6 +108,9 @@ bool run_prepare(bool restored) {
 void one_run(bool restored) {
   if (!run_prepare(restored)) return;
   complete_check();
+  // A run whose loop takes no step (ITEST = 1, or KSTART at or beyond NT) counts as
+  // complete: it has nothing to save, and the routines after the loop see the last step.
+  mp.KEND = wind.NT - 1;
   // 24. test mode: no time stepping
   if (mp.ITEST != 1) {
     // 25. first window
@@ -122,14 +125,10 @@ void one_run(bool restored) {
     }
     // 27. the run line on the terminal and the time loop
     rec(NTERM, "(A,I3,A2,A)", " > THE", mp.IRUN + 1, run_suffix(mp.IRUN + 1), " RUN STARTED");
-    // A loop that takes no step (KSTART at or beyond NT) leaves KEND as an earlier run
-    // left it; such a run has nothing new to save. So has a test run (ITEST = 1).
-    const bool steps = mp.KSTART <= wind.NT - 1;
     time_loop();
     // 28. save file when the monitor left the loop before its last step
-    if (mp.LSAV && steps && mp.KEND < wind.NT - 1) save_run();
+    if (mp.LSAV && mp.KEND < wind.NT - 1) save_run();
   }
   // 29. completion of the wake arrays, report, tables, plots and spectra
   complete_run();
 }
-

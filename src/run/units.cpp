@@ -293,7 +293,10 @@ void binrec::put(float x) {
 void binrec::putl(bool x) { put(x ? -1 : 0); }
 void binrec::put(const std::string &s) { b.insert(b.end(), s.begin(), s.end()); }
 void binrec::put(const float *x, long n) {
-  for (long k = 0; k < n; ++k) put(x[k]);
+  if (n <= 0) return;
+  const std::size_t at = b.size();
+  b.resize(at + 4 * static_cast<std::size_t>(n));
+  std::memcpy(&b[at], x, 4 * static_cast<std::size_t>(n));
 }
 void binrec::put(const int *x, long n) {
   for (long k = 0; k < n; ++k) put(x[k]);
@@ -318,6 +321,13 @@ std::string binrec::gets(std::size_t n) {
   return s;
 }
 void binrec::get(float *x, long n) {
+  if (n <= 0) return;
+  const std::size_t len = 4 * static_cast<std::size_t>(n);
+  if (pos + len <= b.size()) {
+    std::memcpy(x, &b[pos], len);
+    pos += len;
+    return;
+  }
   for (long k = 0; k < n; ++k) x[k] = getr();
 }
 void binrec::get(int *x, long n) {
@@ -349,17 +359,18 @@ void bwrite(int unit, const binrec &r) {
   ++u.brecno;
 }
 
-binrec bread(int unit, std::size_t nbytes) {
+binrec bread(int unit, std::size_t nbytes, const char *item) {
   unit_t &u = bunit(unit, false);
   ++u.brecno;
   std::uint32_t n = 0, n2 = 0;
-  if (std::fread(&n, 4, 1, u.f) != 1) read_fatal(unit, "end of the record file");
+  if (std::fread(&n, 4, 1, u.f) != 1) read_fatal(unit, "end of the record file", nullptr, item);
   if (n != nbytes)
     read_fatal(unit, "record of " + std::to_string(n) + " bytes where " +
-                         std::to_string(nbytes) + " were expected");
+                         std::to_string(nbytes) + " were expected", nullptr, item);
   binrec r;
   r.b.resize(n);
-  if (n && std::fread(r.b.data(), 1, n, u.f) != n) read_fatal(unit, "short record");
-  if (std::fread(&n2, 4, 1, u.f) != 1 || n2 != n) read_fatal(unit, "bad record framing");
+  if (n && std::fread(r.b.data(), 1, n, u.f) != n) read_fatal(unit, "short record", nullptr, item);
+  if (std::fread(&n2, 4, 1, u.f) != 1 || n2 != n)
+    read_fatal(unit, "bad record framing", nullptr, item);
   return r;
 }

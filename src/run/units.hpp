@@ -88,6 +88,7 @@ struct binrec {
 };
 void bwrite(int unit, const binrec &r);
 // Read the next record; its length must be exactly nbytes, else a fatal read error
-// naming the record number.
-binrec bread(int unit, std::size_t nbytes);
+// naming the record number (and the item read, when given). A length word that is not
+// nbytes is refused before anything is allocated for it.
+binrec bread(int unit, std::size_t nbytes, const char *item = nullptr);
 void bopen(int unit, const std::string &name, bool for_write);

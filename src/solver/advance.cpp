@@ -2,10 +2,13 @@
 // first boundary frame and the first columns of cell flags, and the window brought to
 // the step before the loop's first field step.
 #include <algorithm>
+#include <string>
 
 #include "geometry/fitting.hpp"
 #include "geometry/mesh.hpp"
+#include "run/constants.hpp"
 #include "run/params.hpp"
+#include "run/units.hpp"
 #include "solver/fields.hpp"
 #include "solver/step.hpp"
 
@@ -18,7 +21,24 @@ void advan(bool LREC, int &KX, int &KY, int &KSTART) {
   KX = (win2.LTAVO && wpl.MROT == 1) ? 0 : 1;
   KY = 1;
 
-  // 2. A restored run takes KX, KY and the field records from the restart file here.
+  // 2. A restored run takes KX, KY and the accumulators, delay lines and fields of the
+  // saved run's last step from the restart file; the replay below brings the window to
+  // the layout those fields were saved in.
+  if (LREC) {
+    binrec r = bread(ndev.NREST, 8, "KX");
+    KX = r.geti();
+    KY = r.geti();
+    // The counters grow by one per mesh step; the first step must lie within the run.
+    if (KX < 0 || KX > 1000000000 || KY < 0 || KY > 1000000000)
+      read_fatal(ndev.NREST, "witness counters KX = " + std::to_string(KX) + ", KY = " +
+                                 std::to_string(KY) + " out of range");
+    if (KSTART < 0 || KSTART > wind.NT)
+      read_fatal(ndev.NREST,
+                 "KSTART = " + std::to_string(KSTART) + " is not a step of the restored run (NT = " +
+                     std::to_string(wind.NT) + ")",
+                 nullptr, "KSTART", 52);
+    reload();
+  }
 
   // 3. With the drive ring on the wall of the left pipe nothing is in the pipe, so the
   // steps in which the bunch crosses a straight left pipe would compute zero fields and

@@ -54,6 +54,17 @@ float wkget(const arr1<float> &x, int i, int j);
 // ---------------------------------------------------------------- snapshots
 void eplot(const fix1<std::string, 10> &TITLE, int NPLOT, int NSTEP, bool LPLE, bool LPALL);
 
+// ---------------------------------------------------------------- save file (field_records.cpp)
+// Field records after the main program's records of a save (unit 1): wz, wy in chunks
+// of 8000 entries; the left, then the right delay-line pairs, slot by slot, component
+// by component, in chunks of 400 radial lines; hv, then ev, component by component in
+// chunks of 8000 nodes. Sizes MSZW, NRN, NMESH of the run.
+void store();
+// The same records read back from the restart file (unit 2) into the arrays of the
+// restored run, whose sizes must be those the records were written with: a record of
+// another length ends the process with a fatal read error naming it.
+void reload();
+
 // ---------------------------------------------------------------- run set-up (advance.cpp)
 // Witness counters, skip of a field-free left pipe, first boundary frame and columns,
 // window replay up to the step before the first one. LREC marks the restored run.

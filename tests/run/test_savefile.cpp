@@ -1,0 +1,670 @@
+// Save file and restart: the records of a save, a run cut short after its first step and
+// continued from the save in another process, the restart files that must be refused,
+// and the runs that save nothing.
+//
+// A run is cut short by the CPU-time monitor: with LSAV set (which turns the monitor on)
+// and the reserve TSOS above 3600 s the loop ends after its first step.
+#include <gtest/gtest.h>
+#include <omp.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "run_binary.hpp"
+#include "run/records.hpp"
+#include "run/savefile.hpp"
+#include "run/timeloop.hpp"
+#include "../solver/deckrun.hpp"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// ------------------------------------------------------------------ folders and files
+
+// A fresh folder of its own for every test (the tests run in parallel).
+struct test_dir {
+  fs::path dir;
+  test_dir() {
+    const auto *t = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir = fs::temp_directory_path() / ("zelk_save_" + std::string(t->name()) + "_" +
+                                       std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+  }
+  ~test_dir() {
+    uclose(ndev.NSAVE);
+    uclose(ndev.NREST);
+    if (!::testing::Test::HasFailure()) fs::remove_all(dir);
+  }
+  fs::path operator/(const std::string &n) const { return dir / n; }
+};
+
+// The runs in this process on one thread: the meshes are small, and the results do not
+// depend on the number of threads.
+struct one_thread {
+  int saved = omp_get_max_threads();
+  one_thread() { omp_set_num_threads(1); }
+  ~one_thread() { omp_set_num_threads(saved); }
+};
+
+void write_file(const fs::path &p, const std::string &bytes) {
+  std::ofstream(p, std::ios::binary) << bytes;
+}
+
+// Runs `zelk name` in folder dir on the deck text (written there as name).
+run_result run_in(const fs::path &dir, const std::string &name, const std::string &deck) {
+  run_result r;
+  r.dir = dir;
+  write_file(dir / name, deck);
+  const std::string cmd = "cd '" + dir.string() + "' && OMP_NUM_THREADS=2 '" + ZELK_BINARY + "' " +
+                          name + " < /dev/null > " + name + ".stdout 2> " + name + ".stderr";
+  const int rc = std::system(cmd.c_str());
+  r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+  r.out_terminal = slurp(dir / (name + ".stdout"));
+  r.err_terminal = slurp(dir / (name + ".stderr"));
+  return r;
+}
+
+// The deck with the monitor's reserve above an hour: the loop ends after its first step.
+std::string cut_short(std::string deck) {
+  const std::size_t p = deck.find("LSAV=T");
+  if (p == std::string::npos) ADD_FAILURE() << "deck without LSAV=T";
+  else deck.replace(p, 6, "LSAV=T, TSOS=3601.");
+  return deck;
+}
+
+std::string replaced(std::string s, const std::string &from, const std::string &to) {
+  const std::size_t p = s.find(from);
+  if (p == std::string::npos) ADD_FAILURE() << "\"" << from << "\" not in the deck";
+  else s.replace(p, from.size(), to);
+  return s;
+}
+
+// ------------------------------------------------------------------ record files
+
+// The contents of the records of a file framed by 4-byte lengths.
+std::vector<std::string> records_of(const std::string &b) {
+  std::vector<std::string> out;
+  std::size_t at = 0;
+  while (at < b.size()) {
+    std::uint32_t n = 0, n2 = 0;
+    if (at + 4 > b.size()) {
+      ADD_FAILURE() << "file ends inside a length word";
+      break;
+    }
+    std::memcpy(&n, b.data() + at, 4);
+    if (at + 8 + n > b.size()) {
+      ADD_FAILURE() << "record " << out.size() + 1 << " runs past the end";
+      break;
+    }
+    std::memcpy(&n2, b.data() + at + 4 + n, 4);
+    EXPECT_EQ(n, n2) << "framing of record " << out.size() + 1;
+    out.push_back(b.substr(at + 4, n));
+    at += 8 + n;
+  }
+  return out;
+}
+
+std::string framed(const std::vector<std::string> &recs) {
+  std::string b;
+  for (const std::string &r : recs) {
+    const std::uint32_t n = static_cast<std::uint32_t>(r.size());
+    b.append(reinterpret_cast<const char *>(&n), 4);
+    b += r;
+    b.append(reinterpret_cast<const char *>(&n), 4);
+  }
+  return b;
+}
+
+int int_at(const std::string &rec, std::size_t at) {
+  int v = 0;
+  std::memcpy(&v, rec.data() + at, 4);
+  return v;
+}
+void set_int_at(std::string &rec, std::size_t at, int v) { std::memcpy(&rec[at], &v, 4); }
+
+// Offsets in record 52: the title (80 bytes), RR and ZZ (80000 bytes each), then NPTS0,
+// NLINES, KSTART.
+constexpr std::size_t AT_NPTS0 = 160080, AT_KSTART = 160088;
+// Offset of IRUN in record 54.
+constexpr std::size_t AT_IRUN = 20;
+
+long ceil_div(long a, long b) { return (a + b - 1) / b; }
+
+// The record sizes a save must have for the sizes of the run in msz.
+std::vector<std::size_t> expected_sizes() {
+  std::vector<std::size_t> s;
+  for (int n = 1; n <= 55; ++n) s.push_back(static_cast<std::size_t>(save_reclen(n)));
+  // `times` arrays one after the other, each in chunks; or, with `pair`, two arrays chunk by
+  // chunk in turn.
+  auto chunks = [&](long n, long len, int times, int pair) {
+    for (int t = 0; t < times; ++t)
+      for (long a = 0; a < n; a += len)
+        for (int p = 0; p < pair; ++p) s.push_back(4 * static_cast<std::size_t>(std::min(len, n - a)));
+  };
+  chunks(msz.MSZW, 8000, 2, 1);
+  chunks(msz.NRN, 400, 2 * 40 * 2, 2); // left and right pairs, 40 slots, 2 components
+  chunks(msz.NMESH, 8000, 6, 1);
+  return s;
+}
+
+// ------------------------------------------------------------------ runs in this process
+
+// The first run of a process on a deck, as the main program performs it.
+void deck_run(const std::string &deck) {
+  prmini();
+  rzinit();
+  irdini();
+  uopen_in_text(ndev.NIN, deck, "deck.in");
+  uopen_mem(ndev.NOUT);
+  uopen_mem(ndev.NPOT);
+  uopen_mem(ndev.NTOP);
+  read_file_group();
+  read_title();
+  read_first_run();
+  first_run_copies();
+  mp.IRUN = 0;
+  one_run(false);
+}
+
+// The restore of a process whose deck asks for a restart from the file `restart`:
+// the saved inputs, then the set-up of the run up to its first window (whole = false)
+// or the whole run.
+void restart_run(const std::string &deck, const fs::path &restart, bool whole) {
+  prmini();
+  rzinit();
+  irdini();
+  uopen_in_text(ndev.NIN, deck, "deck.in");
+  uopen_mem(ndev.NOUT);
+  uopen_mem(ndev.NPOT);
+  uopen_mem(ndev.NTOP);
+  read_file_group();
+  bopen(ndev.NREST, restart.string(), false);
+  restore_inputs();
+  mp.IRUN = mp.IRUN + 1;
+  mp.MESHNEW = true;
+  first_run_copies();
+  if (whole) {
+    one_run(true);
+  } else {
+    ASSERT_TRUE(run_prepare(true));
+    advan(true, mp.KX, mp.KY, mp.KSTART);
+  }
+  uclose(ndev.NREST);
+}
+
+// What a run leaves in its arrays and counters.
+struct state_t {
+  std::vector<float> wz, wy, wt, wp, h[4], e[4], stk[4];
+  int KX = 0, KY = 0, IZMWL = 0, JBPREV = 0, JFPREV = 0, KSNAP = 0;
+  float TSNAP = 0.0f, DTSNAP = 0.0f;
+};
+
+state_t take() {
+  state_t s;
+  s.wz = wzwy_data.wz.v;
+  s.wy = wzwy_data.wy.v;
+  s.wt = wzwy_data.wt.v;
+  s.wp = wzwy_data.wp.v;
+  for (int c = 1; c <= 3; ++c) {
+    s.h[c] = he_data.h[c].v;
+    s.e[c] = he_data.e[c].v;
+  }
+  s.stk[0] = stk_data.hvstk.v;
+  s.stk[1] = stk_data.hvstk1.v;
+  s.stk[2] = stk_data.hvstl.v;
+  s.stk[3] = stk_data.hvstl1.v;
+  s.KX = mp.KX;
+  s.KY = mp.KY;
+  s.IZMWL = lfrbk.IZMWL;
+  s.JBPREV = nzin.JBPREV;
+  s.JFPREV = nzin.JFPREV;
+  s.KSNAP = mp.KSNAP;
+  s.TSNAP = mp.TSNAP;
+  s.DTSNAP = mp.DTSNAP;
+  return s;
+}
+
+// Bit for bit the same values.
+::testing::AssertionResult same(const std::vector<float> &a, const std::vector<float> &b) {
+  if (a.size() != b.size())
+    return ::testing::AssertionFailure() << "sizes " << a.size() << " and " << b.size();
+  for (std::size_t k = 0; k < a.size(); ++k)
+    if (std::memcmp(&a[k], &b[k], 4) != 0)
+      return ::testing::AssertionFailure() << "entry " << k + 1 << ": " << a[k] << " and " << b[k];
+  return ::testing::AssertionSuccess();
+}
+
+void expect_same(const state_t &a, const state_t &b, bool with_wt_wp) {
+  EXPECT_TRUE(same(a.wz, b.wz)) << "wz";
+  EXPECT_TRUE(same(a.wy, b.wy)) << "wy";
+  if (with_wt_wp) {
+    EXPECT_TRUE(same(a.wt, b.wt)) << "wt";
+    EXPECT_TRUE(same(a.wp, b.wp)) << "wp";
+  }
+  for (int c = 1; c <= 3; ++c) {
+    EXPECT_TRUE(same(a.h[c], b.h[c])) << "hv component " << c;
+    EXPECT_TRUE(same(a.e[c], b.e[c])) << "ev component " << c;
+  }
+  for (int k = 0; k < 4; ++k) EXPECT_TRUE(same(a.stk[k], b.stk[k])) << "delay line " << k;
+  EXPECT_EQ(a.KX, b.KX);
+  EXPECT_EQ(a.KY, b.KY);
+  EXPECT_EQ(a.IZMWL, b.IZMWL);
+  EXPECT_EQ(a.JBPREV, b.JBPREV);
+  EXPECT_EQ(a.JFPREV, b.JFPREV);
+  EXPECT_EQ(a.KSNAP, b.KSNAP) << "snapshot schedule";
+  EXPECT_EQ(a.TSNAP, b.TSNAP) << "snapshot schedule";
+  EXPECT_EQ(a.DTSNAP, b.DTSNAP) << "snapshot schedule";
+}
+
+// ------------------------------------------------------------------ reports
+
+// Masks the date, time and CPU-time fields of report, table and plot records.
+std::string mask(std::string s) {
+  s = std::regex_replace(s, std::regex("[ 0-9][0-9]/[ 0-9][0-9]/[0-9][0-9]"), "dd/mm/yy");
+  s = std::regex_replace(s, std::regex("[0-9][0-9]\\.[0-9][0-9]\\.[0-9][0-9]"), "hh.mm.ss");
+  s = std::regex_replace(s, std::regex("TOTAL CPU TIME USED:.{10}"), "TOTAL CPU TIME USED:    ssss.s");
+  s = std::regex_replace(s, std::regex("CPUTIME USED:.{10}"), "CPUTIME USED: s.sssE-ss");
+  return s;
+}
+
+std::vector<std::string> masked_lines(const fs::path &p) {
+  std::vector<std::string> v = lines_of(slurp(p));
+  for (std::string &l : v) l = mask(l);
+  return v;
+}
+
+const std::string STARS76(76, '*');
+
+} // namespace
+
+// A run cut short after its first step, saved and continued from the save gives the
+// wake arrays, fields and delay lines of the same run done at once. The restored
+// process starts from the defaults and from the state of another deck, so that nothing
+// reaches it but the file. The cases: the drive ring on the pipe wall (the steps through
+// the left pipe are skipped, the save comes after step 24); the ring below the pipe
+// (saved after step 0); a long left pipe with a short wake (the stored window has moved
+// before the first step); all columns held, with the field-line sum in the Hz slot and
+// the snapshot schedule; a mesh given by NR and NZ with a rounded corner; half-cell
+// input; the Napoly method.
+TEST(SaveRestart, RestoredRunGivesTheWakeOfOneRun) {
+  test_dir d;
+  one_thread t1;
+  struct row {
+    const char *what;
+    std::string deck;
+  } rows[] = {
+      {"ring on the pipe wall", deck_file("save_pillbox.in")},
+      {"ring below the pipe", replaced(deck_file("save_pillbox.in"), "MROT=0 /", "MROT=0, RDRIVE=0.005 /")},
+      {"stored window moved", deck_file("save_long_pipe.in")},
+      {"all columns held, field lines",
+       replaced(replaced(deck_file("save_pillbox.in"), "UBT=0.1 /", "UBT=0.1, LCBACK=F /"), " &PLOT  /",
+                " &PLOT  LPLE=T /")},
+      {"mesh of NR and NZ", deck_file("save_rounded_nrnz.in")},
+      {"half-cell input", deck_file("save_half_pillbox.in")},
+      {"Napoly method", replaced(deck_file("save_pillbox.in"), "UBT=0.1 /", "UBT=0.1, LNAPOLY=T /")},
+  };
+  const std::string other = replaced(deck_file("save_tall.in"), "LSAV=T", "LSAV=T, ITEST=1");
+  for (const row &r : rows) {
+    SCOPED_TRACE(r.what);
+    deck_run(r.deck);
+    const state_t whole = take();
+    const int NT = wind.NT;
+    ASSERT_EQ(mp.KEND, NT - 1);
+
+    const fs::path save = d / "fort.1";
+    bopen(ndev.NSAVE, save.string(), true);
+    deck_run(cut_short(r.deck));
+    uclose(ndev.NSAVE);
+    const int KEND = mp.KEND;
+    ASSERT_EQ(KEND, mp.KSTART) << "one step taken";
+    ASSERT_LT(KEND, NT - 1);
+
+    deck_run(other);
+    restart_run(" &FILE  LREC=T /\nSTOP\n", save, true);
+    EXPECT_EQ(mp.IRUN, 1);
+    EXPECT_EQ(mp.KSTART, KEND + 1);
+    EXPECT_EQ(mp.KEND, NT - 1);
+    expect_same(whole, take(), true);
+  }
+}
+
+// The field arrays filled with values that tell array and entry apart: entry k (from 0,
+// in memory order) of array a holds a*100000 + k + 1, exact in single precision.
+// Arrays: 1 wz, 2 wy, 3 hvstk, 4 hvstk1, 5 hvstl, 6 hvstl1, 7 to 9 hv, 10 to 12 ev.
+std::vector<float> *pattern_arrays(int a) {
+  switch (a) {
+  case 1: return &wzwy_data.wz.v;
+  case 2: return &wzwy_data.wy.v;
+  case 3: return &stk_data.hvstk.v;
+  case 4: return &stk_data.hvstk1.v;
+  case 5: return &stk_data.hvstl.v;
+  case 6: return &stk_data.hvstl1.v;
+  default: return a <= 9 ? &he_data.h[a - 6].v : &he_data.e[a - 9].v;
+  }
+}
+float pattern(int a, long k) { return static_cast<float>(a * 100000L + k + 1); }
+
+// The first value of every field record, in the order of the file: array and entry.
+std::vector<float> expected_first_values() {
+  std::vector<float> v;
+  for (int a = 1; a <= 2; ++a)
+    for (long q = 0; q < msz.MSZW; q += 8000) v.push_back(pattern(a, q));
+  const long NRN = msz.NRN;
+  for (int a = 3; a <= 5; a += 2)
+    for (int slot = 1; slot <= 40; ++slot)
+      for (int k = 1; k <= 2; ++k)
+        for (long q = 0; q < NRN; q += 400) {
+          const long at = q + ((k - 1) + (slot - 1) * 2L) * NRN; // entry (q + 1, k, slot)
+          v.push_back(pattern(a, at));
+          v.push_back(pattern(a + 1, at));
+        }
+  for (int a = 7; a <= 12; ++a)
+    for (long q = 0; q < msz.NMESH; q += 8000) v.push_back(pattern(a, q));
+  return v;
+}
+
+// The records of a save: 1 to 55 of their fixed sizes, then the field records in chunks
+// of 8000 entries and 400 lines, in the order wz, wy, the left and the right delay-line
+// pairs slot by slot and component by component, hv and ev component by component; read
+// back by the restored run, they give the arrays as saved. The small pillbox has one
+// record per array; the tall box has NRN = 401 (two records per delay line), MSZW = 8006
+// and NMESH = 20000 (three records per field component).
+TEST(SaveRestart, RecordsOfTheSaveFileAndTheirReadBack) {
+  test_dir d;
+  one_thread t1;
+  struct row {
+    const char *deck;
+    int NRN, MSZW, NMESH;
+  } rows[] = {
+      {"save_pillbox.in", 22, 46, 1302},
+      {"save_tall.in", 401, 8006, 20000},
+  };
+  for (const row &r : rows) {
+    SCOPED_TRACE(r.deck);
+    const fs::path save = d / (std::string(r.deck) + ".save");
+    // A process reads one deck: the lines after its own are blank.
+    for (std::string &l : geolines) l.clear();
+    deck_setup(cut_short(deck_file(r.deck)));
+    EXPECT_EQ(msz.NRN, r.NRN);
+    EXPECT_EQ(msz.MSZW, r.MSZW);
+    EXPECT_EQ(msz.NMESH, r.NMESH);
+    time_loop();
+    const int KEND = mp.KEND;
+    for (int a = 1; a <= 12; ++a) {
+      std::vector<float> &x = *pattern_arrays(a);
+      for (std::size_t k = 0; k < x.size(); ++k) x[k] = pattern(a, static_cast<long>(k));
+    }
+    const state_t saved = take();
+    bopen(ndev.NSAVE, save.string(), true);
+    save_run();
+    uclose(ndev.NSAVE);
+
+    const std::vector<std::string> recs = records_of(slurp(save));
+    const std::size_t nfield = 2 * ceil_div(msz.MSZW, 8000) + 320 * ceil_div(msz.NRN, 400) +
+                               6 * ceil_div(msz.NMESH, 8000);
+    EXPECT_EQ(recs.size(), 55 + nfield);
+    const std::vector<std::size_t> want = expected_sizes();
+    ASSERT_EQ(recs.size(), want.size());
+    for (std::size_t k = 0; k < recs.size(); ++k) EXPECT_EQ(recs[k].size(), want[k]) << "record " << k + 1;
+    const std::vector<float> first = expected_first_values();
+    ASSERT_EQ(first.size(), nfield);
+    for (std::size_t k = 0; k < nfield; ++k) {
+      float x;
+      std::memcpy(&x, recs[55 + k].data(), 4);
+      EXPECT_EQ(x, first[k]) << "record " << 56 + k;
+    }
+    EXPECT_EQ(int_at(recs[51], AT_KSTART), KEND + 1);
+    EXPECT_EQ(int_at(recs[54], 0), saved.KX);
+    EXPECT_EQ(int_at(recs[54], 4), saved.KY);
+    // The title and the start of the geometry header; the stored geometry lines.
+    const std::vector<std::string> lines = lines_of(deck_file(r.deck));
+    EXPECT_EQ(recs[51].substr(0, 80), padto(lines[1], 72) + "#CAVITYS");
+    EXPECT_EQ(recs[1].substr(0, 72), padto(lines[5], 72));
+    EXPECT_EQ(recs[1].substr(72 * 399), std::string(72, ' '));
+
+    restart_run(" &FILE  LREC=T /\nSTOP\n", save, false);
+    EXPECT_EQ(mp.KSTART, KEND + 1);
+    expect_same(saved, take(), false);
+  }
+}
+
+// Two processes: the first is cut short after its first step and writes fort.1; that
+// file, presented as fort.2, restarts the run in a second process whose deck holds
+// nothing but the group FILE. Its report has no first-run banner, its run banner shows
+// run 2, and report, table and plot file are those of the run done at once, apart from
+// the date and time and the echo of LREC. A full cell and a half cell (whose echo names
+// the form of the input, which the restart takes from the restored switch).
+TEST(SaveRestart, RestartInAnotherProcessGivesTheFilesOfOneRun) {
+  test_dir d;
+  one_thread t1;
+  for (const char *name : {"save_pillbox.in", "save_half_pillbox.in"}) {
+    SCOPED_TRACE(name);
+    const fs::path once_dir = d / (std::string(name) + ".once"), twice_dir = d / (std::string(name) + ".twice");
+    fs::create_directories(once_dir);
+    fs::create_directories(twice_dir);
+    const std::string deck = deck_file(name);
+    run_result once = run_in(once_dir, "p.in", deck);
+    ASSERT_EQ(once.status, 0) << once.err_terminal;
+    EXPECT_FALSE(fs::exists(once_dir / "fort.1"));
+
+    run_result cut = run_in(twice_dir, "p.in", cut_short(deck));
+    ASSERT_EQ(cut.status, 0) << cut.err_terminal;
+    EXPECT_EQ(cut.err_terminal, "");
+    ASSERT_TRUE(fs::exists(twice_dir / "fort.1"));
+    // The records of this save, for the sizes of the run.
+    deck_setup(deck);
+    const std::vector<std::string> recs = records_of(slurp(twice_dir / "fort.1"));
+    const std::vector<std::size_t> want = expected_sizes();
+    ASSERT_EQ(recs.size(), want.size());
+    for (std::size_t k = 0; k < recs.size(); ++k) EXPECT_EQ(recs[k].size(), want[k]) << "record " << k + 1;
+    EXPECT_EQ(int_at(recs[53], AT_IRUN), 0);
+
+    fs::copy_file(twice_dir / "fort.1", twice_dir / "fort.2");
+    run_result again = run_in(twice_dir, "r.in", " &FILE  LREC=T, LSAV=T /\nSTOP\n");
+    ASSERT_EQ(again.status, 0) << again.err_terminal;
+    EXPECT_EQ(again.err_terminal, "");
+    EXPECT_NE(again.out_terminal.find(" > THE  2ND RUN STARTED\n"), std::string::npos) << again.out_terminal;
+    EXPECT_NE(again.out_terminal.find(" >  100% OVER\n"), std::string::npos) << again.out_terminal;
+    // The restored run went to its end: nothing saved again.
+    EXPECT_EQ(slurp(twice_dir / "fort.1"), slurp(twice_dir / "fort.2"));
+
+    std::vector<std::string> ref = masked_lines(once_dir / "p.out");
+    std::vector<std::string> rep = masked_lines(twice_dir / "r.out");
+    ASSERT_GT(ref.size(), 12u);
+    ASSERT_GT(rep.size(), 8u);
+    const std::string frame = " *" + std::string(74, ' ') + "*";
+    const std::vector<std::string> banner = {
+        "1" + STARS76,
+        frame,
+        " * " + std::string(23, ' ') + "ZELK_MP" + std::string(3, ' ') + " 2ND RUN" + std::string(31, ' ') + " *",
+        frame,
+        " *   DATE:dd/mm/yy   TIME:hh.mm.ss    VERSION 12.5,  NOVEMBER 2007          *",
+        frame,
+        " " + STARS76,
+        "",
+    };
+    for (std::size_t k = 0; k < banner.size(); ++k) EXPECT_EQ(rep[k], banner[k]) << "record " << k + 1;
+    for (const std::string &l : rep) EXPECT_EQ(l.find("Vornalis"), std::string::npos) << l;
+    // After the banners (12 records of the first-run banner, 8 of the run banner) the
+    // reports agree record by record; only the echo of LREC differs.
+    ref.erase(ref.begin(), ref.begin() + 12);
+    rep.erase(rep.begin(), rep.begin() + 8);
+    ASSERT_EQ(ref.size(), rep.size());
+    int lrec = 0;
+    for (std::size_t k = 0; k < ref.size(); ++k) {
+      if (ref[k] == " RECOVER FROM FILE      (LREC)  :  F") {
+        EXPECT_EQ(rep[k], " RECOVER FROM FILE      (LREC)  :  T");
+        ++lrec;
+        continue;
+      }
+      EXPECT_EQ(rep[k], ref[k]) << "record " << k + 1 << " after the banner";
+    }
+    EXPECT_EQ(lrec, 1);
+    EXPECT_EQ(masked_lines(twice_dir / "r.pot"), masked_lines(once_dir / "p.pot"));
+    EXPECT_EQ(masked_lines(twice_dir / "r.top"), masked_lines(once_dir / "p.top"));
+  }
+}
+
+// A continuation run after the restored one starts from step 0 like every run of a deck,
+// and reads nothing from the restart file; the run numbers go on from the saved one.
+// Every run here is cut short and saved: the last save is that of run 3, whose first
+// step not yet computed is that of a fresh run (24 steps through the left pipe skipped).
+TEST(SaveRestart, ContinuationAfterARestartStartsAtStepZero) {
+  test_dir d;
+  one_thread t1;
+  const std::string deck = cut_short(deck_file("save_pillbox.in"));
+  run_result cut = run_in(d.dir, "p.in", deck);
+  ASSERT_EQ(cut.status, 0) << cut.err_terminal;
+  const std::vector<std::string> first = records_of(slurp(d / "fort.1"));
+  ASSERT_GT(first.size(), 54u);
+  const int fresh_kstart = int_at(first[51], AT_KSTART);
+  EXPECT_EQ(fresh_kstart, 25);
+  fs::copy_file(d / "fort.1", d / "fort.2");
+
+  run_result r = run_in(d.dir, "c.in", " &FILE  LREC=T, LSAV=T, TSOS=3601. /\nCONT\n &WAKE  UBT=0.1 /\nSTOP\n");
+  ASSERT_EQ(r.status, 0) << r.err_terminal;
+  EXPECT_EQ(r.err_terminal, "");
+  std::vector<std::string> runs;
+  for (const std::string &t : lines_of(r.out_terminal))
+    if (t.find("RUN STARTED") != std::string::npos) runs.push_back(t);
+  EXPECT_EQ(runs, (std::vector<std::string>{" > THE  2ND RUN STARTED", " > THE  3RD RUN STARTED"}));
+  const std::vector<std::string> last = records_of(slurp(d / "fort.1"));
+  ASSERT_GT(last.size(), 54u);
+  EXPECT_EQ(int_at(last[51], AT_KSTART), fresh_kstart);
+  EXPECT_EQ(int_at(last[53], AT_IRUN), 2);
+  const std::string rep = slurp(d / "c.out");
+  EXPECT_NE(rep.find(" 2ND RUN"), std::string::npos);
+  EXPECT_NE(rep.find(" 3RD RUN"), std::string::npos);
+  EXPECT_EQ(rep.find("Vornalis"), std::string::npos);
+}
+
+// Restart files that are no save of a run the file describes end the process with one
+// fatal read diagnostic naming the record, exit status 1, and no end block.
+TEST(SaveRestart, BadRestartFilesAreFatalReadErrors) {
+  test_dir d;
+  one_thread t1;
+  fs::create_directories(d / "a");
+  fs::create_directories(d / "b");
+  ASSERT_EQ(run_in(d / "a", "a.in", cut_short(deck_file("save_pillbox.in"))).status, 0);
+  ASSERT_EQ(run_in(d / "b", "b.in", cut_short(deck_file("save_long_pipe.in"))).status, 0);
+  // A deck that gave NZ with DDZ and two radial zones: the given NZ keeps the first zone
+  // only, but NZ is not in the file, so the restored run lays its mesh over both zones
+  // and expects longer delay lines than were saved.
+  fs::create_directories(d / "c");
+  ASSERT_EQ(run_in(d / "c", "c.in",
+                   replaced(cut_short(deck_file("save_pillbox.in")), "DDZ=0.0025, DDR(1)=0.0025",
+                            "NZ=33, DDZ=0.0025, DDR(1)=0.0025, DDR(2)=0.005, RMARK(1)=0.02, RMARK(2)=0.05"))
+                .status,
+            0);
+  const std::string a = slurp(d / "a" / "fort.1"), b = slurp(d / "b" / "fort.1");
+  const std::vector<std::string> ra = records_of(a), rb = records_of(b);
+  ASSERT_GT(ra.size(), 60u);
+  ASSERT_GT(rb.size(), 60u);
+  deck_setup(deck_file("save_pillbox.in"));
+  const int NT = wind.NT;
+
+  // Records 1 to 54 of one save and the field records of another.
+  std::vector<std::string> spliced(ra.begin(), ra.begin() + 54);
+  spliced.insert(spliced.end(), rb.begin() + 54, rb.end());
+  std::vector<std::string> npts = ra, kstart = ra;
+  set_int_at(npts[51], AT_NPTS0, 20001);
+  set_int_at(kstart[51], AT_KSTART, NT + 1);
+  // Length of the file up to the end of record 54, and to the middle of the last record.
+  std::size_t upto54 = 0;
+  for (int k = 0; k < 54; ++k) upto54 += ra[k].size() + 8;
+  const std::string nt1 = std::to_string(NT + 1), nt = std::to_string(NT);
+
+  struct row {
+    const char *what;
+    bool present;
+    std::string file, diag;
+  } rows[] = {
+      {"not a save file", true, deck_file("save_pillbox.in"),
+       "zelk: fort.2:1: record of [0-9]+ bytes where 16040 were expected\n"},
+      {"ends after record 54", true, a.substr(0, upto54),
+       "zelk: fort.2:55: end of the record file \\(variable KX\\)\n"},
+      {"cut inside the last record", true, a.substr(0, a.size() - 100),
+       "zelk: fort.2:" + std::to_string(ra.size()) + ": short record \\(variable ev\\)\n"},
+      {"spliced from two saves", true, framed(spliced),
+       "zelk: fort.2:56: record of 64 bytes where 184 were expected \\(variable wz\\)\n"},
+      {"contour count out of range", true, framed(npts),
+       "zelk: fort.2:52: NPTS0 = 20001 lies outside 1 \\.\\. 20000 \\(variable NPTS0\\)\n"},
+      {"first step beyond the run", true, framed(kstart),
+       "zelk: fort.2:52: KSTART = " + nt1 + " is not a step of the restored run \\(NT = " + nt +
+           "\\) \\(variable KSTART\\)\n"},
+      {"deck with NZ and two zones", true, slurp(d / "c" / "fort.1"),
+       "zelk: fort.2:58: record of 40 bytes where 64 were expected \\(variable hvstk\\)\n"},
+      {"no restart file", false, "", "zelk: fort.2: cannot open the record file\n"},
+  };
+  int n = 0;
+  for (const row &r : rows) {
+    SCOPED_TRACE(r.what);
+    const fs::path dir = d / ("case" + std::to_string(n++));
+    fs::create_directories(dir);
+    if (r.present) write_file(dir / "fort.2", r.file);
+    run_result res = run_in(dir, "r.in", " &FILE  LREC=T /\nSTOP\n");
+    EXPECT_EQ(res.status, 1);
+    EXPECT_TRUE(std::regex_match(res.err_terminal, std::regex(r.diag))) << res.err_terminal;
+    EXPECT_EQ(res.out_terminal.find("RUN STARTED"), std::string::npos);
+    EXPECT_EQ(slurp(dir / "r.out").find("ENDED WITHOUT ERROR"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir / "fort.1"));
+  }
+}
+
+// No save when the loop takes no step (ITEST = 1, a restored first step at NT), when the
+// monitor stops the loop at its last step, or without LSAV; each of these runs ends
+// normally. The routines after the loop see KEND = NT - 1 also when no step was taken.
+TEST(SaveRestart, RunsThatSaveNothing) {
+  test_dir d;
+  one_thread t1;
+  const std::string deck = cut_short(deck_file("save_pillbox.in"));
+  fs::create_directories(d / "src");
+  ASSERT_EQ(run_in(d / "src", "p.in", deck).status, 0);
+  std::vector<std::string> recs = records_of(slurp(d / "src" / "fort.1"));
+  ASSERT_GT(recs.size(), 54u);
+  deck_setup(deck);
+  const int NT = wind.NT;
+  std::vector<std::string> at_nt = recs, at_last = recs;
+  set_int_at(at_nt[51], AT_KSTART, NT);
+  set_int_at(at_last[51], AT_KSTART, NT - 1);
+  const std::string restart = " &FILE  LREC=T, LSAV=T, TSOS=3601. /\nSTOP\n";
+
+  struct row {
+    const char *what;
+    std::string deck, restart_file;
+    bool loop_entered;
+  } rows[] = {
+      {"ITEST = 1", replaced(deck, "LSAV=T", "ITEST=1, LSAV=T"), "", false},
+      {"restored first step at NT", restart, framed(at_nt), true},
+      {"monitor at the last step", restart, framed(at_last), true},
+      {"monitor without LSAV", replaced(deck, "LSAV=T", "LCPUTM=T"), "", true},
+  };
+  int n = 0;
+  for (const row &r : rows) {
+    SCOPED_TRACE(r.what);
+    const fs::path dir = d / ("case" + std::to_string(n++));
+    fs::create_directories(dir);
+    if (!r.restart_file.empty()) write_file(dir / "fort.2", r.restart_file);
+    run_result res = run_in(dir, "r.in", r.deck);
+    EXPECT_EQ(res.status, 0) << res.err_terminal;
+    EXPECT_EQ(res.err_terminal, "");
+    EXPECT_EQ(res.out_terminal.find("RUN STARTED") != std::string::npos, r.loop_entered) << res.out_terminal;
+    EXPECT_FALSE(fs::exists(dir / "fort.1"));
+    EXPECT_NE(slurp(dir / "r.out").find("ZELK_MP ENDED WITHOUT ERROR"), std::string::npos);
+  }
+
+  // In this process: the test run leaves KEND at the last step, not at an older value.
+  mp.KEND = -7;
+  bopen(ndev.NSAVE, (d / "none.save").string(), true);
+  deck_run(replaced(deck, "LSAV=T", "ITEST=1, LSAV=T"));
+  uclose(ndev.NSAVE);
+  EXPECT_EQ(mp.KEND, wind.NT - 1);
+  EXPECT_EQ(fs::file_size(d / "none.save"), 0u);
+}
