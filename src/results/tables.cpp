@@ -96,8 +96,7 @@ void wprin(const fix1<std::string, 10> &TITLE, const arr1<float> &W, int N, int 
   const float DDZ = latc.DDZ;
   for (long k = 1; k <= N; ++k) {
     const float w = k <= W.size() ? W(k) : 0.0f;
-    // A zero scale (a dipole table without offset) gives 0, not -0.
-    rec(u, "(1X,2G13.5)", static_cast<float>(k - 1) * DDZ, SCALE != 0.0f ? w * SCALE : 0.0f);
+    rec(u, "(1X,2G13.5)", static_cast<float>(k - 1) * DDZ, w * SCALE);
   }
   rec(u, "(A)", " ");
 }

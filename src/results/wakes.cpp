@@ -49,9 +49,6 @@ inline float wat(const arr1<float> &W, long k) { return k <= W.size() ? W(k) : 0
 // dipole signal to scale, and the quotient is then 0.
 inline float per_rw(float s, float RW) { return RW != 0.0f ? s / RW : 0.0f; }
 
-// A value times its report scale; a zero scale (no dipole offset) gives 0, not -0.
-inline float scl(float x, float s) { return s != 0.0f ? x * s : 0.0f; }
-
 std::vector<std::string> title9(const fix1<std::string, 10> &TITLE) {
   std::vector<std::string> t;
   for (int k = 1; k <= 9; ++k) t.push_back(padto(TITLE(k), 8));
@@ -217,14 +214,14 @@ void wkplot(int N, const fix1<std::string, 10> &TITLE, bool LPLW, bool LSVW, boo
   const char *MONOPOLE = "(A,1P,E10.3,A,1P,E10.3,A,A,1P,E10.3,A)";
   if (MROT == 1) {
     if (!LNAPM1)
-      rec(u, DIPOLE, " AZIMUTHAL    WAKE   MIN/MAX=", scl(ey.WMIN, S2), "/", scl(ey.WMAX, S2),
-          " V/PC/M**1,", " SCALE=", scl(AY, S2), " V/PC/M**1,", " NORMALIZED BY D=", D,
+      rec(u, DIPOLE, " AZIMUTHAL    WAKE   MIN/MAX=", ey.WMIN * S2, "/", ey.WMAX * S2,
+          " V/PC/M**1,", " SCALE=", AY * S2, " V/PC/M**1,", " NORMALIZED BY D=", D,
           " M DIPOLE OFFSET");
-    rec(u, DIPOLE, " TRANSVERSE   WAKE   MIN/MAX=", scl(et.WMIN, S2), "/", scl(et.WMAX, S2),
-        " V/PC/M**1,", " SCALE=", scl(AT, S2), " V/PC/M**1,", " NORMALIZED BY D=", D,
+    rec(u, DIPOLE, " TRANSVERSE   WAKE   MIN/MAX=", et.WMIN * S2, "/", et.WMAX * S2,
+        " V/PC/M**1,", " SCALE=", AT * S2, " V/PC/M**1,", " NORMALIZED BY D=", D,
         " M DIPOLE OFFSET");
-    rec(u, DIPOLE, " LONGITUDINAL WAKE   MIN/MAX=", scl(ez.WMIN, S3), "/", scl(ez.WMAX, S3),
-        " V/PC/M**2,", " SCALE=", scl(AZ, S3), " V/PC/M**2,", " NORMALIZED BY D=", D,
+    rec(u, DIPOLE, " LONGITUDINAL WAKE   MIN/MAX=", ez.WMIN * S3, "/", ez.WMAX * S3,
+        " V/PC/M**2,", " SCALE=", AZ * S3, " V/PC/M**2,", " NORMALIZED BY D=", D,
         " M DIPOLE OFFSET");
   } else if (MROT == 0) {
     rec(u, MONOPOLE, " LONGITUDINAL WAKE   MIN/MAX=", ez.WMIN * S1, "/", ez.WMAX * S1,
@@ -249,11 +246,11 @@ void wkplot(int N, const fix1<std::string, 10> &TITLE, bool LPLW, bool LSVW, boo
   const char *INTEG = "(1X,A,A,1P,E10.3,A)";
   if (MROT == 1) {
     if (!LNAPM1)
-      rec(u, INTEG, "INTEGRATED  AZIMUTHAL    WAKE * ", "CHARGE DENSITY = ", scl(SUMY, S2),
+      rec(u, INTEG, "INTEGRATED  AZIMUTHAL    WAKE * ", "CHARGE DENSITY = ", SUMY * S2,
           " V/PC/M**1");
-    rec(u, INTEG, "INTEGRATED  TRANSVERSE   WAKE * ", "CHARGE DENSITY = ", scl(SUMT, S2),
+    rec(u, INTEG, "INTEGRATED  TRANSVERSE   WAKE * ", "CHARGE DENSITY = ", SUMT * S2,
         " V/PC/M**1");
-    rec(u, INTEG, "INTEGRATED  LONGITUDINAL WAKE * ", "CHARGE DENSITY = ", scl(SUMZ, S3),
+    rec(u, INTEG, "INTEGRATED  LONGITUDINAL WAKE * ", "CHARGE DENSITY = ", SUMZ * S3,
         " V/PC/M**2");
   } else if (MROT == 0) {
     rec(u, "(1X,A,A,1P,E10.3,A,3X,A,1P,E10.3,A,1P,E10.3,A)",
@@ -267,9 +264,9 @@ void wkplot(int N, const fix1<std::string, 10> &TITLE, bool LPLW, bool LSVW, boo
     if (anyplot && MROT == 0) wpadd(ep.WMIN * S1, ep.WMAX * S1, SUMP * S1, MROT, 5);
   }
   if (MROT == 1 && anyplot) {
-    if (!LNAPM1) wpadd(scl(ey.WMIN, S2), scl(ey.WMAX, S2), scl(SUMY, S2), MROT, 2);
-    wpadd(scl(et.WMIN, S2), scl(et.WMAX, S2), scl(SUMT, S2), MROT, 3);
-    wpadd(scl(ez.WMIN, S3), scl(ez.WMAX, S3), scl(SUMZ, S3), MROT, 4);
+    if (!LNAPM1) wpadd(ey.WMIN * S2, ey.WMAX * S2, SUMY * S2, MROT, 2);
+    wpadd(et.WMIN * S2, et.WMAX * S2, SUMT * S2, MROT, 3);
+    wpadd(ez.WMIN * S3, ez.WMAX * S3, SUMZ * S3, MROT, 4);
   }
 
   // 22. A run that the CPU-time monitor ended early.

@@ -42,14 +42,6 @@ contains
       dens = shape(s) / (cnorm * ddz)
     end if
   end function
-  real function scl(x, s)
-    real, intent(in) :: x, s
-    if (s == 0.0) then
-      scl = 0.0
-    else
-      scl = x * s
-    end if
-  end function
 end module
 
 program gen_wakes
@@ -187,14 +179,14 @@ contains
     write(*, fd) ' LINE CHARGE DENSITY MIN/MAX=', qmin / ddz, '/', qmax / ddz, '    C/M**1,', &
          ' SCALE=', qmax / ddz, '    C/M**1,', ' PASSING    AT R=', d, ' M'
     if (mrot == 1) then
-      if (.not. lnapm1) write(*, fd) ' AZIMUTHAL    WAKE   MIN/MAX=', scl(ymin, s2), '/', &
-           scl(ymax, s2), ' V/PC/M**1,', ' SCALE=', scl(ay, s2), ' V/PC/M**1,', &
+      if (.not. lnapm1) write(*, fd) ' AZIMUTHAL    WAKE   MIN/MAX=', ymin * s2, '/', &
+           ymax * s2, ' V/PC/M**1,', ' SCALE=', ay * s2, ' V/PC/M**1,', &
            ' NORMALIZED BY D=', d, ' M DIPOLE OFFSET'
-      write(*, fd) ' TRANSVERSE   WAKE   MIN/MAX=', scl(tmin, s2), '/', scl(tmax, s2), &
-           ' V/PC/M**1,', ' SCALE=', scl(at, s2), ' V/PC/M**1,', ' NORMALIZED BY D=', d, &
+      write(*, fd) ' TRANSVERSE   WAKE   MIN/MAX=', tmin * s2, '/', tmax * s2, &
+           ' V/PC/M**1,', ' SCALE=', at * s2, ' V/PC/M**1,', ' NORMALIZED BY D=', d, &
            ' M DIPOLE OFFSET'
-      write(*, fd) ' LONGITUDINAL WAKE   MIN/MAX=', scl(zmin, s3), '/', scl(zmax, s3), &
-           ' V/PC/M**2,', ' SCALE=', scl(az, s3), ' V/PC/M**2,', ' NORMALIZED BY D=', d, &
+      write(*, fd) ' LONGITUDINAL WAKE   MIN/MAX=', zmin * s3, '/', zmax * s3, &
+           ' V/PC/M**2,', ' SCALE=', az * s3, ' V/PC/M**2,', ' NORMALIZED BY D=', d, &
            ' M DIPOLE OFFSET'
     else
       write(*, fm) ' LONGITUDINAL WAKE   MIN/MAX=', zmin * s1, '/', zmax * s1, ' V/PC/M**0,', &
@@ -211,11 +203,11 @@ contains
     end if
     if (mrot == 1) then
       if (.not. lnapm1) write(*,'(1X,A,A,1P,E10.3,A)') 'INTEGRATED  AZIMUTHAL    WAKE * ', &
-           'CHARGE DENSITY = ', scl(sumy, s2), ' V/PC/M**1'
+           'CHARGE DENSITY = ', sumy * s2, ' V/PC/M**1'
       write(*,'(1X,A,A,1P,E10.3,A)') 'INTEGRATED  TRANSVERSE   WAKE * ', &
-           'CHARGE DENSITY = ', scl(sumt, s2), ' V/PC/M**1'
+           'CHARGE DENSITY = ', sumt * s2, ' V/PC/M**1'
       write(*,'(1X,A,A,1P,E10.3,A)') 'INTEGRATED  LONGITUDINAL WAKE * ', &
-           'CHARGE DENSITY = ', scl(sumz, s3), ' V/PC/M**2'
+           'CHARGE DENSITY = ', sumz * s3, ' V/PC/M**2'
     else
       write(*,'(1X,A,A,1P,E10.3,A,3X,A,1P,E10.3,A,1P,E10.3,A)') &
            'INTEGRATED  LONGITUDINAL WAKE * ', 'CHARGE DENSITY = ', sumz * s1, ' V/PC/M**0', &
