@@ -62,12 +62,11 @@ void complete_run() {
 
   // Dipole runs (and higher modes alike).
   if (MROT != 0) {
-    // Unequal pipes. RW <= min(a, b), so D*RW /= 0 keeps both radii off the axis;
-    // with the ring or the wake line on the axis the correction is 0.
+    // Unequal pipes. A pipe of zero radius comes with the wake line on the axis
+    // (RW <= min(a, b)), where 0 * 1/0 has no value: the correction is then 0.
     if (IRPL != IRPR) {
-      float X = 0.0f;
-      if (D * RW != 0.0f)
-        X = D * RW * (1.0f / (b * b) - 1.0f / (a * a)) / (2.0f * cons.PI * cons.EPS0);
+      float X = D * RW * (1.0f / (b * b) - 1.0f / (a * a)) / (2.0f * cons.PI * cons.EPS0);
+      if (!std::isfinite(X)) X = 0.0f;
       if (wpl2.LNONAP) X = -X;
 #pragma omp parallel for schedule(static)
       for (long k = 1; k <= NW; ++k) pz[k - 1] = pz[k - 1] + lam(k, NQ) * X;

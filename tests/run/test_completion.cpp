@@ -74,6 +74,22 @@ TEST(Completion, DipoleCorrectionOfUnequalPipes) {
   EXPECT_EQ(delta[0][59], 0.0f); // beyond the bunch
 }
 
+// The drive ring on the axis (D = 0) between pipes off the axis: the correction is
+// lambda * 0 * (1/b^2 - 1/a^2) / (2 pi eps0), a zero of the sign of 1/b^2 - 1/a^2
+// (negative for a < b); -0 samples of wz keep their sign under it, as the formula gives.
+TEST(Completion, DipoleCorrectionWithTheRingOnTheAxisIsTheFormulasZero) {
+  wcase c = dipole(5, 8, 20);
+  c.IRDRIVE = 1;
+  wake_setup(c);
+  mp.ITEST = 1;
+  for (int k = 1; k <= c.NW; ++k) WZ()(k) = -0.0f;
+  complete_run();
+  for (int k = 1; k <= c.NW; ++k) {
+    EXPECT_EQ(WZ()(k), 0.0f) << "k " << k;
+    EXPECT_TRUE(std::signbit(WZ()(k))) << "k " << k;
+  }
+}
+
 // Monopole, Napoly contour, unequal pipes: F = lambda*ln(b/a)/(pi eps0); wp = wz - F and
 // wz - F/2 in wz; beyond the bunch wp = wz. No such term without LNAPOLY or for MROT = 1.
 TEST(Completion, LogarithmicTermOfUnequalPipes) {
