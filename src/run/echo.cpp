@@ -25,6 +25,14 @@ void swline(const char *label, bool x) { rec(U, "(1X,A,L1)", label, x); }
 // Radius of radial mesh line i (0 outside the radial mesh).
 float grat(int i) { return i >= 1 && i <= gr_data.gr.size() ? gr(i) : 0.0f; }
 
+// The upper frequency of the spectra, sqrt(2 ln EXPFAC)/(2 pi SIG), and the derived
+// CUTOFF of every run need EXPFAC > 1.
+void expfac_stop() {
+  rec(U, "(1X,A,A,A,G13.5,A)", "*** STOP *** ", "EXPFAC", " =", expfr.EXPFAC,
+      " MUST BE GREATER THAN 1 FOR THE SPECTRA");
+  zstop();
+}
+
 } // namespace
 
 void prfile(bool LSAV, bool LREC, bool LCPUTM, float TSOS, float TMAX) {
@@ -227,18 +235,15 @@ void prplot(bool LCAVIN, bool LCAVUS, bool LPLW, bool LFFT, bool LFFTA, bool LFF
     rec(U, "(1X,A,A)", "*** WARNING ***  WHEN LPLC=.T., MROT MUST TO BE 0.", nofl);
   if (REDUCE != 0.0f)
     rec(U, "(1X,A,G13.5)", "REDUCTION FACTOR OF ALL PLOTS  :REDUCE=", REDUCE);
-  prexpf(LFFT, LFFTL, LFFTANY, false);
+  if (!(expfr.EXPFAC > 1.0f)) expfac_stop();
 }
 
 void prexpf(bool LFFT, bool LFFTL, bool LFFTANY, bool BEAMONLY) {
-  // The upper frequency of the spectra, sqrt(2 ln EXPFAC)/(2 pi SIG), needs EXPFAC > 1.
   // Any mode takes the longitudinal spectrum with LFFT or LFFTL.
   if (!(LFFTANY || LFFT || LFFTL) || expfr.EXPFAC > 1.0f) return;
   // A beam-only run shows its banner in front of its first message.
   if (BEAMONLY && mp.IRUN > 0) run_banner(false);
-  rec(U, "(1X,A,A,A,G13.5,A)", "*** STOP *** ", "EXPFAC", " =", expfr.EXPFAC,
-      " MUST BE GREATER THAN 1 FOR THE SPECTRA");
-  zstop();
+  expfac_stop();
 }
 
 void prprin(bool LMATPR, bool LPRW, bool LSVW, bool LPPW) {

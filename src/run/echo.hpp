@@ -16,11 +16,11 @@ void prbeam(int ISIG);
 void prwake(float UBTE, int NW);
 // Stops when 2*MTE reaches the delay-line depth.
 void prtime(int MTREC, float RATIO, bool LPLE, bool LPLC, float TPS, int NSHOT);
-// LFFTANY is a result. Stops (prexpf) when a spectrum is requested with EXPFAC <= 1.
+// LFFTANY is a result. Stops at the end of the group when EXPFAC <= 1.
 void prplot(bool LCAVIN, bool LCAVUS, bool LPLW, bool LFFT, bool LFFTA, bool LFFTT,
             bool LFFTL, bool LSPEC, bool LPLE, bool LPLC, bool LPALL, int NPLOT,
             float CUTOFF, bool &LFFTANY, float REDUCE);
-// Stop when a spectrum is requested (LFFTANY, or LFFT or LFFTL in any mode) and
-// EXPFAC is not greater than 1; a beam-only run (no echo) writes its banner first.
+// A beam-only run (no echo): stop when a spectrum is requested (LFFTANY, or LFFT or
+// LFFTL in any mode) and EXPFAC is not greater than 1, after the run banner.
 void prexpf(bool LFFT, bool LFFTL, bool LFFTANY, bool BEAMONLY);
 void prprin(bool LMATPR, bool LPRW, bool LSVW, bool LPPW);

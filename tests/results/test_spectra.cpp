@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <omp.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
@@ -537,6 +538,33 @@ TEST(Spectra, FramesOfEachKind) {
       // The bunch spectrum follows the first frame of a loss spectrum only.
       const bool bunch = t.kind == 6 && n == 0;
       EXPECT_EQ(f[n].r.size(), f[n].after + 1 + (bunch ? NF + 5 : 0) + 4) << what;
+    }
+  }
+}
+
+// With LSVF every frame, the integral frame included, is also a table block holding the
+// frame's 624 points, in the order of the frames; without LSVF the table file stays empty.
+TEST(Spectra, TableBlocksFollowTheFrames) {
+  for (bool lsvf : {true, false}) {
+    fresh();
+    ffts.LSVF = lsvf;
+    intr.LINTZ = true;
+    const arr1<float> W = resistor_wake(301, 50.0);
+    zplot(title(), W, 301, 3, 0.0f, 1.0f);
+    const std::vector<frame> f = frames();
+    ASSERT_EQ(f.size(), 3u);
+    const recs &tab = umem(ndev.NPOT);
+    if (!lsvf) {
+      EXPECT_TRUE(tab.empty());
+      continue;
+    }
+    EXPECT_EQ(std::count(tab.begin(), tab.end(), " "), 3); // one end record per block
+    auto pos = tab.begin();
+    for (const frame &fr : f) {
+      const auto first = fr.r.begin() + static_cast<long>(fr.after) - NF;
+      const auto at = std::search(pos, tab.end(), first, first + NF);
+      ASSERT_NE(at, tab.end()) << "frame " << (&fr - f.data()) + 1 << " has no block";
+      pos = at + NF;
     }
   }
 }

@@ -382,9 +382,9 @@ TEST(Echo, SpectrumSwitchFollowsTheModeAndTheLossSpectrumSkip) {
   EXPECT_EQ(r[18], " PLOT OF ELECTRIC FIELD LINES     (LPLE)    :  F");
 }
 
-// A spectrum needs EXPFAC > 1 (its upper frequency takes sqrt(2 ln EXPFAC)): the echo
-// of the group ends with the stop; without a spectrum of the run's mode it goes on.
-TEST(Echo, PlotGroupStopsOnAnEnhancementFactorOfOneOrLessWithSpectra) {
+// The upper frequency of the spectra and the derived CUTOFF take sqrt(2 ln EXPFAC): an
+// EXPFAC of 1 or less ends the echo of the group with the stop, whatever is plotted.
+TEST(Echo, PlotGroupStopsOnAnEnhancementFactorOfOneOrLess) {
   struct tcase {
     float expfac;
     int mrot;
@@ -395,10 +395,11 @@ TEST(Echo, PlotGroupStopsOnAnEnhancementFactorOfOneOrLessWithSpectra) {
       {1.0f, 0, false, false, true, false, true},
       {0.5f, 0, false, false, false, true, true},
       {-3.0f, 1, false, true, false, false, true},
-      {1.0f, 2, true, false, false, false, true},   // any mode takes the LFFT spectrum
-      {1.0f, 0, false, true, false, false, false},  // LFFTA: no spectrum of a monopole run
-      {0.0f, 0, false, false, false, false, false}, // no spectrum requested
+      {1.0f, 2, true, false, false, false, true},
+      {1.0f, 0, false, true, false, false, true},   // LFFTA: no spectrum of a monopole run
+      {0.0f, 0, false, false, false, false, true},  // no spectrum requested
       {1.0001f, 0, false, false, true, false, false},
+      {20.0f, 1, true, false, false, true, false},
   };
   for (const tcase &c : cases) {
     fresh();
@@ -456,6 +457,13 @@ TEST(Echo, BeamOnlyRunWithSpectraStopsOnTheEnhancementFactor) {
   EXPECT_NE(rep[rep.size() - 7].find(" 2ND RUN"), std::string::npos) << rep[rep.size() - 7];
   // The first run, which asks for no spectrum, ends normally before it.
   EXPECT_EQ(std::count(rep.begin(), rep.end(), " $PLOT:"), 1);
+
+  // Without a spectrum the beam-only run has no use for EXPFAC and ends normally.
+  deck.replace(deck.find("LFFTL=T, "), 9, "");
+  const run_result q = run_zelk(deck, "c.in", "c.in");
+  EXPECT_EQ(q.status, 0) << q.err_terminal;
+  const recs rq = lines_of(slurp(q.dir / "c.out"));
+  EXPECT_TRUE(std::none_of(rq.begin(), rq.end(), [](const std::string &l) { return l.find("*** STOP") != l.npos; }));
 }
 
 TEST(Echo, PrinGroup) {
