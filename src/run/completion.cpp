@@ -106,9 +106,10 @@ void complete_run() {
   if (mp.LPRW) prinw(mp.NW, mp.LNAPM1, mp.LOGT);
 
   // Spectra. Every spectrum divides by the spectrum of one Gaussian bunch: none for a
-  // test run, a bunch train or a triangular bunch.
+  // test run, a bunch train or a triangular bunch (whatever the mode, as the triangular
+  // bunch has no Gaussian spectrum at all).
   const int NBUNCH = cdis.NBUNCH;
-  if (mp.ITEST == 1 || (mp.LFFTANY && (NBUNCH > 1 || NBUNCH < 1))) return;
+  if (mp.ITEST == 1 || NBUNCH < 1 || (mp.LFFTANY && NBUNCH > 1)) return;
   if (mp.LFFT) mp.LFFTL = mp.LFFTA = mp.LFFTT = true;
   // Dipole spectra per unit offset; with the ring on the axis there is none (0).
   mp.FAC = IRDRIVE > 1 ? 1.0f / D : 0.0f;

@@ -158,7 +158,7 @@ TEST(Completion, ConditionsOfTheSpectra) {
     bool LFFTANY, made;
   } rows[] = {
       {1, 0, true, true}, {2, 0, true, false}, {0, 0, true, false}, {-1, 0, true, false},
-      {1, 1, true, false}, {0, 0, false, true},
+      {1, 1, true, false}, {0, 0, false, false}, {2, 0, false, true},
   };
   for (const row &r : rows) {
     wcase c;
