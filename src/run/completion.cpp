@@ -17,7 +17,7 @@
 #include <cmath>
 
 #include "geometry/mesh.hpp"
-#include "results/spectra.hpp"
+#include "results/impedance.hpp"
 #include "results/wakes.hpp"
 #include "run/constants.hpp"
 #include "run/params.hpp"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "geometry/mesh.hpp"
-#include "results/spectra.hpp"
+#include "results/impedance.hpp"
 #include "run/constants.hpp"
 #include "run/params.hpp"
 #include "run/records.hpp"

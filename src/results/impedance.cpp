@@ -2,7 +2,7 @@
 // frequencies from 0 to FMAX, divided by the Gaussian bunch spectrum (impedances) or
 // multiplied by twice it (loss-factor spectra), written as plot frames and, with LSVF,
 // as blocks of the table file.
-#include "results/spectra.hpp"
+#include "results/impedance.hpp"
 
 #include <cfloat>
 #include <cmath>
