@@ -228,4 +228,8 @@ void restore_inputs() {
   // The header line is not read again: the form of the geometry input comes with the
   // restored switches.
   mp.CAVTXT = symt.LHALF ? "HALF CELL INPUT " : "FULL CELL INPUT ";
+  // The saved inputs hold the run number of the saved run; the restored run is the
+  // next one, and it draws its mesh map and shape frames as a new mesh.
+  mp.IRUN = mp.IRUN + 1;
+  mp.MESHNEW = true;
 }

@@ -15,6 +15,7 @@ inline constexpr int save_reclen(int r) {
 // Rewind unit 1 and write records 1 to 55 and the field records: the state of the run
 // after its step KEND, to be continued with the step KEND + 1.
 void save_run();
-// Read records 1 to 54 from unit 2 into the inputs and the main program's state. The
-// run number is that of the saved run; records 55 onwards are read by advan.
+// Read records 1 to 54 from unit 2 into the inputs and the main program's state; the
+// restored run is numbered one after the saved run and counts as a new mesh. Records 55
+// onwards are read by advan.
 void restore_inputs();

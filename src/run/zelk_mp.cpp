@@ -76,11 +76,8 @@ int zelk_mp(int argc, char **argv) {
   cputim(wp2.TUSED, 1);
   read_file_group();
   if (mp.LREC) {
-    // The saved inputs hold the run number of the saved run; the restored run is the
-    // next one, and it draws its mesh map and shape frames as a new mesh.
+    // The inputs of the saved run in place of the rest of the deck.
     restore_inputs();
-    mp.IRUN = mp.IRUN + 1;
-    mp.MESHNEW = true;
   } else {
     read_title();
     datime(wpt.CDATE, wpt.CTIME);

@@ -158,18 +158,7 @@ std::vector<std::size_t> expected_sizes() {
 
 // The first run of a process on a deck, as the main program performs it.
 void deck_run(const std::string &deck) {
-  prmini();
-  rzinit();
-  irdini();
-  uopen_in_text(ndev.NIN, deck, "deck.in");
-  uopen_mem(ndev.NOUT);
-  uopen_mem(ndev.NPOT);
-  uopen_mem(ndev.NTOP);
-  read_file_group();
-  read_title();
-  read_first_run();
-  first_run_copies();
-  mp.IRUN = 0;
+  deck_read(deck);
   one_run(false);
 }
 
@@ -187,8 +176,6 @@ void restart_run(const std::string &deck, const fs::path &restart, bool whole) {
   read_file_group();
   bopen(ndev.NREST, restart.string(), false);
   restore_inputs();
-  mp.IRUN = mp.IRUN + 1;
-  mp.MESHNEW = true;
   first_run_copies();
   if (whole) {
     one_run(true);

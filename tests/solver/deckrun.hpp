@@ -19,7 +19,8 @@
 #include "solver/kmin.hpp"
 #include "solver/step.hpp"
 
-inline void deck_setup(const std::string &deck) {
+// The defaults and the first run's inputs from a deck, as the main program reads them.
+inline void deck_read(const std::string &deck) {
   prmini();
   rzinit();
   irdini();
@@ -32,6 +33,10 @@ inline void deck_setup(const std::string &deck) {
   read_first_run();
   first_run_copies();
   mp.IRUN = 0;
+}
+
+inline void deck_setup(const std::string &deck) {
+  deck_read(deck);
   if (!run_prepare(false)) return;
   advan(false, mp.KX, mp.KY, mp.KSTART);
 }
