@@ -166,14 +166,7 @@ void deck_run(const std::string &deck) {
 // the saved inputs, then the set-up of the run up to its first window (whole = false)
 // or the whole run.
 void restart_run(const std::string &deck, const fs::path &restart, bool whole) {
-  prmini();
-  rzinit();
-  irdini();
-  uopen_in_text(ndev.NIN, deck, "deck.in");
-  uopen_mem(ndev.NOUT);
-  uopen_mem(ndev.NPOT);
-  uopen_mem(ndev.NTOP);
-  read_file_group();
+  deck_open(deck);
   bopen(ndev.NREST, restart.string(), false);
   restore_inputs();
   first_run_copies();

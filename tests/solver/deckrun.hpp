@@ -19,8 +19,8 @@
 #include "solver/kmin.hpp"
 #include "solver/step.hpp"
 
-// The defaults and the first run's inputs from a deck, as the main program reads them.
-inline void deck_read(const std::string &deck) {
+// The defaults and the group FILE of a deck, with the output units in memory.
+inline void deck_open(const std::string &deck) {
   prmini();
   rzinit();
   irdini();
@@ -29,6 +29,11 @@ inline void deck_read(const std::string &deck) {
   uopen_mem(ndev.NPOT);
   uopen_mem(ndev.NTOP);
   read_file_group();
+}
+
+// The defaults and the first run's inputs from a deck, as the main program reads them.
+inline void deck_read(const std::string &deck) {
+  deck_open(deck);
   read_title();
   read_first_run();
   first_run_copies();
