@@ -3,6 +3,7 @@
 // lines), written after the main program's records and read back by a restored run.
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "run/constants.hpp"
 #include "run/params.hpp"
@@ -15,11 +16,13 @@ namespace {
 constexpr long CHUNK = 8000;   // entries of a wake or field record
 constexpr long CHUNKR = 400;   // radial lines of a delay-line record
 
-// One record per chunk of x(1 .. n), written or read in place.
+// One record per chunk of x(1 .. n), written or read in place. A field component that
+// the run does not hold (x null) is written as zeros and read past.
 void put_chunks(int u, const float *x, long n, long len) {
+  const std::vector<float> zeros(x ? 0 : static_cast<std::size_t>(std::min(len, n > 0 ? n : 0)), 0.0f);
   for (long a = 0; a < n; a += len) {
     binrec r;
-    r.put(x + a, std::min(len, n - a));
+    r.put(x ? x + a : zeros.data(), std::min(len, n - a));
     bwrite(u, r);
   }
 }
@@ -28,7 +31,7 @@ void get_chunks(int u, float *x, long n, long len, const char *name) {
   for (long a = 0; a < n; a += len) {
     const long m = std::min(len, n - a);
     binrec r = bread(u, static_cast<std::size_t>(4 * m), name);
-    r.get(x + a, m);
+    if (x) r.get(x + a, m);
   }
 }
 
@@ -51,6 +54,9 @@ void each_pair_chunk(arr3<float> &x, const char *nx, arr3<float> &x1, const char
       }
 }
 
+// Data of a field component, null when the run does not hold it.
+float *held(arr1<float> &x) { return x.allocated() ? x.data() : nullptr; }
+
 } // namespace
 
 void store() {
@@ -64,8 +70,8 @@ void store() {
   };
   each_pair_chunk(stk_data.hvstk, "hvstk", stk_data.hvstk1, "hvstk1", put);
   each_pair_chunk(stk_data.hvstl, "hvstl", stk_data.hvstl1, "hvstl1", put);
-  for (int c = 1; c <= 3; ++c) put_chunks(u, he_data.h[c].data(), msz.NMESH, CHUNK);
-  for (int c = 1; c <= 3; ++c) put_chunks(u, he_data.e[c].data(), msz.NMESH, CHUNK);
+  for (int c = 1; c <= 3; ++c) put_chunks(u, held(he_data.h[c]), msz.NMESH, CHUNK);
+  for (int c = 1; c <= 3; ++c) put_chunks(u, held(he_data.e[c]), msz.NMESH, CHUNK);
 }
 
 void reload() {
@@ -78,6 +84,6 @@ void reload() {
   };
   each_pair_chunk(stk_data.hvstk, "hvstk", stk_data.hvstk1, "hvstk1", get);
   each_pair_chunk(stk_data.hvstl, "hvstl", stk_data.hvstl1, "hvstl1", get);
-  for (int c = 1; c <= 3; ++c) get_chunks(u, he_data.h[c].data(), msz.NMESH, CHUNK, "hv");
-  for (int c = 1; c <= 3; ++c) get_chunks(u, he_data.e[c].data(), msz.NMESH, CHUNK, "ev");
+  for (int c = 1; c <= 3; ++c) get_chunks(u, held(he_data.h[c]), msz.NMESH, CHUNK, "hv");
+  for (int c = 1; c <= 3; ++c) get_chunks(u, held(he_data.e[c]), msz.NMESH, CHUNK, "ev");
 }
