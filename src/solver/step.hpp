@@ -38,6 +38,12 @@ float qkval(int n);
 
 // ---------------------------------------------------------------- time steps
 void mefld(int NSTEP); // monopole (MROT = 0)
+// Vector width of the field-step loops (vecisa): 1 the baseline x86-64 code, 3 AVX2,
+// 4 AVX-512; below 1 the widest the processor has, taken at the first step. The levels
+// give the same bits: only the number of nodes per instruction differs.
+struct vecisa_t { int LEVEL = -1; };
+extern vecisa_t vecisa;
+int vecisa_widest();
 void hefld(int NSTEP); // dipole (MROT = 1)
 
 // ---------------------------------------------------------------- wake integration
