@@ -2,7 +2,8 @@
 # Speed of the monopole field step on a large deck: a pillbox behind a long straight
 # left pipe (the loop starts behind the pipe, so the computed window holds over two
 # million nodes from the first step), a few hundred steps. Prints node-updates per second
-# with one thread and with all threads, and their ratio.
+# with one thread and with all threads, and their ratio; then the time of each of two runs
+# at once against the time of one run alone (the slower of the two, as a ratio).
 #   usage: bench/run.sh [NR]      (default 1000 radial lines, 1 mm mesh)
 set -e
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -43,3 +44,15 @@ echo "$all"
 r1=$(echo "$one" | sed 's/.*node-updates\/s //')
 rn=$(echo "$all" | sed 's/.*node-updates\/s //')
 awk -v a="$r1" -v b="$rn" -v n="$NTHR" 'BEGIN { printf "node-updates/s: 1 thread %.3g, %d threads %.3g, ratio %.2f\n", a, n, b, b / a }'
+
+# Two runs of the deck at once, NTHR threads each (a parameter scan on one machine): the
+# time of each against the time of the run alone.
+OMP_NUM_THREADS=$NTHR "$BUILD/zelk_bench" "$DECK" | grep '^BENCH' > pair1.txt &
+OMP_NUM_THREADS=$NTHR "$BUILD/zelk_bench" "$DECK" | grep '^BENCH' > pair2.txt &
+wait
+t1=$(echo "$all" | sed 's/.* time \([0-9.]*\) s.*/\1/')
+p1=$(sed 's/.* time \([0-9.]*\) s.*/\1/' pair1.txt)
+p2=$(sed 's/.* time \([0-9.]*\) s.*/\1/' pair2.txt)
+awk -v a="$t1" -v b="$p1" -v c="$p2" -v n="$NTHR" 'BEGIN {
+  m = b > c ? b : c;
+  printf "two runs at once, %d threads each: %.3f s and %.3f s against %.3f s alone, ratio %.2f\n", n, b, c, a, m / a }'

@@ -7,10 +7,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "run/teamwait.hpp"
 #include "run/timeloop.hpp"
 #include "../tests/solver/deckrun.hpp"
 
 int main(int argc, char **argv) {
+  team_wait_setup(argv);
   if (argc < 2) {
     std::fprintf(stderr, "usage: zelk_bench DECK\n");
     return 2;
