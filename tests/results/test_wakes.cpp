@@ -202,8 +202,9 @@ TEST(WakeReport, CurveWithZeroPeakIsNormalisedToZeros) {
   }
 }
 
-// A test run: the printer plot of the bunch alone, the charge line, the extremum and integrated lines of the zero wakes,
-// no "not completed" warning (KEND is not set) and no wake table.
+// A test run: the printer plot of the bunch alone, the charge line, the extremum and
+// integrated lines of the zero wakes, no "not completed" warning (KEND is not set) and
+// no wake table.
 TEST(WakeReport, TestRunReportsTheZeroWakes) {
   wcase c;
   c.KEND = -7;
