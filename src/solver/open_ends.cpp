@@ -85,8 +85,8 @@ void right_end() {
     hp(m0 + i) = 2.0f * stk_data.hvstl(i, 2, s1) - stk_data.hvstl1(i, 2, s2);
 }
 
-float left_ghost(int i) {
+float left_ghost(int k, int i) {
   const int MTE = latc.MTE;
   const int s1 = std::max(1, NPT + 1 - MTE), s2 = std::max(1, NPT + 1 - 2 * MTE);
-  return 2.0f * stk_data.hvstk(i, 2, s1) - stk_data.hvstk1(i, 2, s2);
+  return 2.0f * stk_data.hvstk(i, k, s1) - stk_data.hvstk1(i, k, s2);
 }

@@ -76,7 +76,7 @@ long plain_step(const refcoef &c, int NSTEP) {
     const float q = qkval(K + 1);
     for (int i = 1; i <= pipes.IRPL - 1; ++i) {
       const long m = M(i, 1);
-      ev(1, m) = ev(1, m) + sjdg(1, m) * c.FACE * (left_ghost(i) - hv(2, m));
+      ev(1, m) = ev(1, m) + sjdg(1, m) * c.FACE * (left_ghost(2, i) - hv(2, m));
       if (i == 1) {
         ev(3, m) = ev(3, m) + 4.0f * c.FACE * c.ex1[1] * hv(2, m);
       } else {
