@@ -25,7 +25,7 @@ static float hfld(int k, int i, int j) { return wkget(he_data.h[k], i, j); }
 
 // Shift the 2*MTE + 1 newest slots of line i, component k down by one; then slot 40
 // takes the new value.
-static void push(arr3<float> &x, int i, int k, float val) {
+void delay_push(arr3<float> &x, int i, int k, float val) {
   const int MTE = latc.MTE;
   for (int s = std::max(2, NPT - 2 * MTE); s <= NPT; ++s) x(i, k, s - 1) = x(i, k, s);
   x(i, k, NPT) = val;
@@ -56,8 +56,8 @@ void push_left(int NSTEP) {
         x1 = x1 + F * dq1;
         x2 = x2 + F * dq2;
       }
-      push(stk_data.hvstk, i, k, x1);
-      push(stk_data.hvstk1, i, k, x2);
+      delay_push(stk_data.hvstk, i, k, x1);
+      delay_push(stk_data.hvstk1, i, k, x2);
     }
   }
 }
@@ -67,8 +67,8 @@ void push_right() {
   const int n = nlines(pipes.IRPR);
   for (int i = 1; i <= n; ++i)
     for (int k = 1; k <= 2; ++k) {
-      push(stk_data.hvstl, i, k, hfld(k, i, NZ - 1));
-      push(stk_data.hvstl1, i, k, hfld(k, i, NZ - 2));
+      delay_push(stk_data.hvstl, i, k, hfld(k, i, NZ - 1));
+      delay_push(stk_data.hvstl1, i, k, hfld(k, i, NZ - 2));
     }
 }
 

@@ -31,6 +31,9 @@ void step_open(int NSTEP, int MROT);
 void step_close();
 
 // ---------------------------------------------------------------- open ends (open_ends.cpp)
+// Push val into line i, component k of delay line x: the 2*MTE + 1 newest slots move
+// down by one, slot 40 takes val.
+void delay_push(arr3<float> &x, int i, int k, float val);
 // Push the magnetic field of columns 1, 2 into the left delay lines, with the change
 // of the bunch's own pipe field outside the drive ring.
 void push_left(int NSTEP);
