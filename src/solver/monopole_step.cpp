@@ -59,19 +59,28 @@ static inline float sel(std::uint32_t mask, float a, float b) {
                               (std::bit_cast<std::uint32_t>(b) & ~mask));
 }
 
-// Magnetic update of one column: nodes b .. b + NR - 1 (0-based), lines 1 .. NR.
+// Magnetic update of one column: nodes b .. b + NR - 1 (0-based), lines 1 .. NR. Line
+// NR lies under the wall: the Ez of a line NR + 1 counts as 0 (node b + NR is line 1 of
+// the next column), so it is updated on its own after the loop.
 static inline void hcol(long b, int NR, float fach, const unsigned char *__restrict kc,
                         const float *__restrict er, const float *__restrict ez, float *__restrict hp,
                         const float *__restrict ex1) {
   const unsigned char *k = kc + b;
   const float *r = er + b, *z = ez + b;
   float *h = hp + b;
-  for (int i = 0; i < NR; ++i) {
+  for (int i = 0; i < NR - 1; ++i) {
     const std::uint32_t c = k[i];
     const float w = static_cast<float>(1u + kcbit(c, KC_CUT)); // 2 in a cut cell
     const float h0 = h[i];
     const float hn = h0 - w * fach * ((z[i] - z[i + 1]) * ex1[i] + r[i + NR] - r[i]);
     h[i] = sel(0u - kcbit(c, KC_OPEN), hn, h0);
+  }
+  const int i = NR - 1;
+  const std::uint32_t c = k[i];
+  if (kcbit(c, KC_OPEN)) {
+    const float zup = 0.0f;
+    const float w = static_cast<float>(1u + kcbit(c, KC_CUT));
+    h[i] = h[i] - w * fach * ((z[i] - zup) * ex1[i] + r[i + NR] - r[i]);
   }
 }
 

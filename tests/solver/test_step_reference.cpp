@@ -60,7 +60,8 @@ long plain_step(const refcoef &c, int NSTEP) {
       if (f == 5.0f) continue;
       const float w = f == 0.0f ? 1.0f : 2.0f;
       if (f != 0.0f) ++cut;
-      hv(2, m) = hv(2, m) - w * c.FACH * ((ev(3, m) - ev(3, m + 1)) * c.ex1[i] + ev(1, m + NR) - ev(1, m));
+      const float ezup = i < NR ? ev(3, m + 1) : 0.0f; // a wall above line NR
+      hv(2, m) = hv(2, m) - w * c.FACH * ((ev(3, m) - ezup) * c.ex1[i] + ev(1, m + NR) - ev(1, m));
     }
   if (JFRONT == NZ) right_end();
   const int K = (NSTEP - 1) / MTE;
