@@ -30,20 +30,11 @@ inline int inttr(float x) {
   return static_cast<int>(x);
 }
 
-// Zone steps of the titles: DDR(1) and the consecutive non-zero steps after it.
-int zone_steps() {
-  int n = 1;
-  while (n < 1000 && latc.DDR(n + 1) != 0.0f) ++n;
-  return n;
-}
-
 // Mesh-step title and the further-zone records k = 2 .. n, steps in mm.
 void mesh_titles(int n) {
-  const int u = ndev.NTOP;
-  rec(u, "(1X,A,A,A,F6.3,A,2X,A,F6.3,A,A)", " TITLE 2.00 8.3 SIZE 1.40 ", "'", "DDZ=",
+  rec(ndev.NTOP, "(1X,A,A,A,F6.3,A,2X,A,F6.3,A,A)", " TITLE 2.00 8.3 SIZE 1.40 ", "'", "DDZ=",
       latc.DDZ * 1000.0f, " mm,", "DDR=", latc.DDR(1) * 1000.0f, " mm", "'");
-  for (int k = 2; k <= n; ++k)
-    rec(u, "(1X,A,1X,A,A,F6.3,A,A)", " MORE", "'", ", ", latc.DDR(k) * 1000.0f, " mm", "'");
+  plot_zone_steps(n);
 }
 
 // Radius of mesh line i, 0 off the mesh.
@@ -281,7 +272,7 @@ void cavplt(float &YMIN) {
 }
 
 void cplot() {
-  int n = zone_steps();
+  int n = plot_zone_count();
   if (n > 8) n = 6;
   plot_header(PK_INPUT_SHAPE);
   plot_datetime();
@@ -292,7 +283,7 @@ void cplot() {
 }
 
 void uplot() {
-  int n = zone_steps();
+  int n = plot_zone_count();
   if (n > 6) n = 6;
   plot_header(PK_USED_SHAPE);
   plot_datetime();
