@@ -314,3 +314,57 @@ TEST(ShapeFrames, ShapeFramesLeaveTheWakesUnchanged) {
   }
   EXPECT_TRUE(nonzero);
 }
+
+// Further closed polygons after the contour: the contour ends at the right pipe end with
+// " JOIN 1 SOLID", each polygon is one solid curve closed at the point that repeats its
+// first one, the last one closed by the final " JOIN 1 SOLID".
+TEST(ShapeFrames, FurtherPolygonsEachOneCurve) {
+  pillbox(Z1);
+  using fit::pt;
+  const std::vector<fit::cline> sq1 = {pt(0.03f, 0.08f), pt(0.04f, 0.08f), pt(0.04f, 0.09f), pt(0.03f, 0.09f),
+                                       pt(0.03f, 0.08f)};
+  const std::vector<fit::cline> sq2 = {pt(0.03f, 0.11f), pt(0.035f, 0.11f), pt(0.035f, 0.12f), pt(0.03f, 0.11f)};
+  fit::further(sq1);
+  fit::further(sq2);
+  float YMIN;
+  cavplt(YMIN);
+  const std::vector<curve> c = curves(umem(ndev.NTOP));
+  ASSERT_EQ(c.size(), 6u);
+  EXPECT_EQ(c[0].end, "  JOIN 1 DOTS"); // left pipe end
+  EXPECT_EQ(c[1].pts.size(), 6u);       // P(2) .. P(NLAST)
+  EXPECT_EQ(c[1].end, "  JOIN 1 SOLID");
+  for (int p = 0; p < 2; ++p) {
+    const std::vector<fit::cline> &sq = p == 0 ? sq1 : sq2;
+    ASSERT_EQ(c[2 + p].pts.size(), sq.size());
+    for (std::size_t k = 0; k < sq.size(); ++k) {
+      EXPECT_FLOAT_EQ(c[2 + p].pts[k].x, sq[k].z);
+      EXPECT_FLOAT_EQ(c[2 + p].pts[k].y, sq[k].r);
+    }
+    EXPECT_EQ(c[2 + p].end, "  JOIN 1 SOLID");
+  }
+  EXPECT_EQ(c[4].end, "  JOIN 1 DOTS");
+  EXPECT_EQ(c[5].end, "  JOIN 1 DOTDASH");
+}
+
+// A contour of more points than a piece holds: pieces of 1021 points sharing their end
+// point; the right pipe end never starts a piece of its own.
+TEST(ShapeFrames, LongContourInPiecesOf1021) {
+  latc = latc_t{};
+  geo = geo_t{};
+  lat2 = lat2_t{};
+  fit::uniform_mesh(101, 0.001f);
+  std::vector<fit::cline> lines;
+  for (int k = 0; k < 1500; ++k)
+    lines.push_back(fit::pt(k % 2 == 0 ? 0.02f : 0.03f, static_cast<float>(k / 2) * 0.0001f));
+  fit::contour(0.0001f, 1000, lines);
+  frame_texts();
+  uopen_mem(ndev.NTOP);
+  float YMIN;
+  cavplt(YMIN);
+  const std::vector<curve> c = curves(umem(ndev.NTOP));
+  ASSERT_EQ(c.size(), 5u);
+  ASSERT_EQ(c[1].pts.size(), 1021u);
+  ASSERT_EQ(c[2].pts.size(), 1500u - 1021u + 1u);
+  EXPECT_EQ(c[2].pts.front().x, c[1].pts.back().x);
+  EXPECT_EQ(c[2].pts.front().y, c[1].pts.back().y);
+}

@@ -286,3 +286,18 @@ TEST(Snapshots, RunWithLpleAndLplcDrawsNoLine) {
   EXPECT_EQ(n, 3);
   EXPECT_EQ(above, 0);
 }
+
+// A line of more crossings than a piece holds: pieces of 1021 points sharing their end
+// point, the last one closed by the final " JOIN 1 SOLID".
+TEST(Snapshots, LongLineInPiecesOf1021) {
+  vacuum(1100, 10, 8);
+  current([](int, int j) { return static_cast<float>(j); });
+  eplot(mp.TITLE, 2, 10, false, true); // one level, 4.5
+  const std::vector<curve> lines = lines_of(umem(ndev.NTOP));
+  ASSERT_EQ(lines.size(), 2u);
+  ASSERT_EQ(lines[0].pts.size(), 1021u);
+  ASSERT_EQ(lines[1].pts.size(), 1100u - 1021u + 1u);
+  EXPECT_EQ(lines[1].pts.front().y, lines[0].pts.back().y);
+  for (const curve &c : lines)
+    for (const xy &p : c.pts) EXPECT_NEAR(p.x, 4.0f * H, 2.0E-8);
+}
