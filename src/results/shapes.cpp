@@ -238,14 +238,16 @@ void cavplt(float &YMIN) {
     }
 
     if (geo.RR(k) <= -1.0f) {
-      const int code = static_cast<int>(geo.RR(k));
+      // The curve code INT(RR(k)), taken from the value without converting it.
+      const float rk = geo.RR(k);
+      const int code = rk > -3.0f ? (rk > -2.0f ? -1 : -2) : (rk > -4.0f ? -3 : -4);
       w.zlast = zzs(k - 1);
       w.rlast = rrs(k - 1);
       if (code >= -2) {
         if (k + 1 <= NPTS) circle_arc(w, k, code);
         k = k + 1;
       } else {
-        if (k + 2 <= NPTS) ellipse_arc(w, k, code <= -4 ? -4 : -3);
+        if (k + 2 <= NPTS) ellipse_arc(w, k, code);
         k = k + 2;
       }
       continue;
