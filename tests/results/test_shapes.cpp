@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "../geometry/fit_fixture.hpp"
+#include "../run/run_binary.hpp"
 #include "../solver/deckrun.hpp"
 #include "results/shapes.hpp"
 #include "run/plotfile.hpp"
@@ -367,4 +368,18 @@ TEST(ShapeFrames, LongContourInPiecesOf1021) {
   ASSERT_EQ(c[2].pts.size(), 1500u - 1021u + 1u);
   EXPECT_EQ(c[2].pts.front().x, c[1].pts.back().x);
   EXPECT_EQ(c[2].pts.front().y, c[1].pts.back().y);
+}
+
+// The example deck draws both shape frames first: the input shape, then the shape used.
+TEST(ShapeFrames, ExampleDeckBeginsWithTheShapeFrames) {
+  const run_result res = run_zelk(slurp(std::filesystem::path(ZELK_SOURCE_DIR) / "examples" / "pillbox.in"),
+                                  "pillbox.in", "pillbox.in", "OMP_NUM_THREADS=2");
+  ASSERT_EQ(res.status, 0) << res.err_terminal;
+  const std::vector<std::string> top = lines_of(slurp(res.dir / "pillbox.top"));
+  ASSERT_GT(top.size(), 10u);
+  EXPECT_EQ(top[0], "  NEW FRAME");
+  EXPECT_EQ(top[5], "  TITLE 7.0 9.0 CENTER SIZE 2.2  'Cavity Shape Input'");
+  const std::size_t k = find_rec(top, "  NEW FRAME", 1);
+  ASSERT_LT(k + 5, top.size());
+  EXPECT_EQ(top[k + 5], "  TITLE 7.0 9.0 CENTER SIZE 2.2  'Cavity Shape Used'");
 }
