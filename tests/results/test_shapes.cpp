@@ -199,7 +199,9 @@ TEST(ShapeFrames, CircleArcSamples) {
   for (const row &r : rows) {
     arc_case({fit::circ(-1, r.radius, r.rc, r.zc), fit::pt(0.02f, 0.06f)});
     const std::vector<xy> pts = arc_points(0.04f, 0.02f, 0.06f, 0.02f);
-    if (r.samples >= 0) EXPECT_EQ(static_cast<int>(pts.size()), r.samples) << r.radius;
+    if (r.samples >= 0) {
+      EXPECT_EQ(static_cast<int>(pts.size()), r.samples) << r.radius;
+    }
     ASSERT_GT(pts.size(), 4u);
     double prev = std::atan2(0.02 - r.rc, 0.04 - r.zc);
     double swept = 0.0;
