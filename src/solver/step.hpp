@@ -69,9 +69,6 @@ void napl2(int KSTEP, int &KX, int NW);
 // 1..NR). The one accessor of the wake routines.
 float wkget(const arr1<float> &x, int i, int j);
 
-// ---------------------------------------------------------------- snapshots
-void eplot(const fix1<std::string, 10> &TITLE, int NPLOT, int NSTEP, bool LPLE, bool LPALL);
-
 // ---------------------------------------------------------------- save file (field_records.cpp)
 // Field records after the main program's records of a save (unit 1): wz, wy in chunks
 // of 8000 entries; the left, then the right delay-line pairs, slot by slot, component
