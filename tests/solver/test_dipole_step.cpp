@@ -269,3 +269,39 @@ TEST(DipoleStep, DeckOfTwoRadialLines) {
       for (long s = 1; s <= x->size(); ++s) ASSERT_TRUE(std::isfinite((*x)(s))) << wake;
   }
 }
+
+// The left open end adds the change of the ring's own field between two sample points
+// of the line-charge table: uniform, (RBB2 - 1) times CBEAM*rho, inside the ring. With
+// the fields 0 the newest slots hold only that term. qkst(n) = n tells the samples apart;
+// MTE = 3, NSTEP = 1 has KQ1 = 0, KQ2 = 1, K4 = 3 (rho3 = 0); MTE = 1, NSTEP = 1 has KQ1 = -1.
+TEST(DipoleStep, LeftEndSamplesTheRingField) {
+  struct row {
+    int MTE, NSTEP, q1, q2, q3, q4;
+  } rows[] = {{3, 1, 1, 2, 0, 3}, {3, 8, 3, 5, 2, 6}, {3, 9, 3, 5, 2, 6}, {1, 1, 0, 2, 0, 3}, {1, 5, 4, 6, 3, 7}};
+  for (const row &r : rows) {
+    minirun_t c;
+    c.NR = 6;
+    c.MTE = r.MTE;
+    c.IRPL = c.IRPR = 5;
+    c.IRDRIVE = 3;
+    mini_setup(c);
+    qkar.NQ = 10;
+    for (int n = 1; n <= 10; ++n) wzwy_data.qkst(n) = static_cast<float>(n);
+    heff1(r.NSTEP);
+    auto q = [](int n) { return static_cast<float>(n); };
+    EXPECT_EQ(loccom.Q1, q(r.q1)) << "MTE " << r.MTE << " NSTEP " << r.NSTEP;
+    EXPECT_EQ(loccom.Q2, q(r.q2)) << "MTE " << r.MTE << " NSTEP " << r.NSTEP;
+    // Ring at 2h in a pipe of 4h: RBB2 = 1/4; CBEAM = c/(2*pi*2h).
+    const float cb = cons.CLIGHT / (2.0f * cons.PI * gr(3));
+    EXPECT_EQ(loccom.RBB2, 0.25f);
+    EXPECT_EQ(loccom.CBEAM, cb);
+    for (int k = 1; k <= 2; ++k) {
+      EXPECT_EQ(stk_data.hvstk(1, k, NPT), cb * (q(r.q2) - q(r.q1)) * (0.25f - 1.0f)) << "NSTEP " << r.NSTEP;
+      EXPECT_EQ(stk_data.hvstk1(1, k, NPT), cb * (q(r.q4) - q(r.q3)) * (0.25f - 1.0f)) << "NSTEP " << r.NSTEP;
+    }
+    // Outside the ring: Hr with (rb/r)**2 at r = gr(4) = 3h, Hphi at the midpoint 3.5h.
+    const float hr = 0.25f - (2.0f / 3.0f) * (2.0f / 3.0f), hp = 0.25f + (4.0f / 7.0f) * (4.0f / 7.0f);
+    EXPECT_NEAR(stk_data.hvstk(4, 1, NPT), cb * (q(r.q2) - q(r.q1)) * hr, 1e-5f * cb * 10.0f);
+    EXPECT_NEAR(stk_data.hvstk(4, 2, NPT), cb * (q(r.q2) - q(r.q1)) * hp, 1e-5f * cb * 10.0f);
+  }
+}
