@@ -210,7 +210,9 @@ TEST(DipoleStep, TopLineReadsNothingAboveIt) {
     for (std::size_t j = 0; j < hp[0].size(); ++j) {
       EXPECT_NE(hp[0][j], h0[j]) << "MROT " << MROT << " column " << j + 1 << " not updated";
       EXPECT_EQ(hp[0][j], hp[1][j]) << "MROT " << MROT << " Hphi, column " << j + 1;
-      if (MROT == 1) EXPECT_EQ(hz[0][j], hz[1][j]) << "Hz, column " << j + 1;
+      if (MROT == 1) {
+        EXPECT_EQ(hz[0][j], hz[1][j]) << "Hz, column " << j + 1;
+      }
     }
   }
 }
