@@ -61,17 +61,25 @@ static void mecoef() {
 }
 
 // Magnetic update of one column, lines 1 .. NR: h the column's Hphi (updated in place),
-// r, z its Er, Ez, with r[NR ..], z[NR] the column to its right (line 1 of the next
-// column follows line NR in memory), k its cell codes.
+// r, z its Er, Ez, with r[NR ..] the column to its right, k its cell codes. Line NR lies
+// under the wall: the Ez of a line NR + 1 counts as 0 (z[NR] is line 1 of the next
+// column), so it is updated on its own after the loop.
 [[gnu::always_inline]] static inline void hcol(int NR, float fach, const unsigned char *__restrict k,
                                                const float *__restrict r, const float *__restrict z,
                                                float *__restrict h, const float *__restrict ex1) {
-  for (int i = 0; i < NR; ++i) {
+  for (int i = 0; i < NR - 1; ++i) {
     const std::uint32_t c = k[i];
-    const float w = static_cast<float>(1u + ((c >> 1) & 1u)); // 2 in a cut cell
+    const float w = static_cast<float>(1u + kcbit(c, KC_CUT)); // 2 in a cut cell
     const float h0 = h[i];
     const float hn = h0 - w * fach * ((z[i] - z[i + 1]) * ex1[i] + r[i + NR] - r[i]);
-    h[i] = sel(0u - (c & 1u), hn, h0);
+    h[i] = sel(0u - kcbit(c, KC_OPEN), hn, h0);
+  }
+  const int i = NR - 1;
+  const std::uint32_t c = k[i];
+  if (kcbit(c, KC_OPEN)) {
+    const float zup = 0.0f;
+    const float w = static_cast<float>(1u + kcbit(c, KC_CUT));
+    h[i] = h[i] - w * fach * ((z[i] - zup) * ex1[i] + r[i + NR] - r[i]);
   }
 }
 
@@ -84,12 +92,12 @@ static void mecoef() {
                                                const float *__restrict ex6) {
   for (int i = 1; i < NR; ++i) {
     const std::uint32_t c = k[i];
-    const float s1 = static_cast<float>((c >> 2) & 1u); // Er edge factor
-    const float s3 = static_cast<float>((c >> 3) & 1u); // Ez edge factor
+    const float s1 = static_cast<float>(kcbit(c, KC_ER)); // Er edge factor
+    const float s3 = static_cast<float>(kcbit(c, KC_EZ)); // Ez edge factor
     const float r0 = r[i], z0 = z[i];
     const float rn = r0 + s1 * face * (hl[i] - h[i]);
     const float zn = z0 + s3 * face * ex4[i] * (ex5[i] * h[i] - ex6[i] * h[i - 1]);
-    const std::uint32_t keep = 0u - (c & 1u);
+    const std::uint32_t keep = 0u - kcbit(c, KC_OPEN);
     r[i] = sel(keep, rn, r0);
     z[i] = sel(keep, zn, z0);
   }
@@ -117,7 +125,7 @@ void col1_update(const sweep_t &s, float *r, float *z, const float *h) {
   const float q = qkval(s.K + 1);
   const int n = std::min({pipes.IRPL - 1, NR, static_cast<int>(stk_data.hvstk.n1)});
   for (int i = 1; i <= n; ++i) {
-    const float G = left_ghost(i);
+    const float G = left_ghost(2, i);
     r[i - 1] = r[i - 1] + sjdg(1, i) * FACE * (G - h[i - 1]);
     if (i == 1)
       z[0] = z[0] + 4.0f * FACE * cm3_data.ex1(1) * h[0];
@@ -204,8 +212,8 @@ inline block_t block(const sweep_t &s, int t, int T) {
     } else if (j > s.J0) {
       const float q = qkval(s.K - j + 2);
       // Axis node.
-      if (kc[0] & 1) {
-        const float s1 = (kc[0] & 4) ? 1.0f : 0.0f;
+      if (kcbit(kc[0], KC_OPEN)) {
+        const float s1 = kcbit(kc[0], KC_ER) ? 1.0f : 0.0f;
         r[0] = r[0] + s1 * s.FACE * (hprev[0] - h[0]);
         z[0] = z[0] + axf * h[0];
         if (s.IRD == 1) z[0] = z[0] - 4.0f * q * s.ex1[0] / (s.FACQ * gdr1);
@@ -214,7 +222,7 @@ inline block_t block(const sweep_t &s, int t, int T) {
       // Source on the drive ring.
       if (ring) {
         const int i = s.IRD - 1;
-        if ((kc[i] & 1) && (kc[i] & 8)) z[i] = z[i] - 0.5f * q * s.ex1[i] / (s.FACQ * grd);
+        if (kcbit(kc[i], KC_OPEN) && kcbit(kc[i], KC_EZ)) z[i] = z[i] - 0.5f * q * s.ex1[i] / (s.FACQ * grd);
       }
     }
     hprev = h;
@@ -276,7 +284,6 @@ void mefld(int NSTEP) {
   const int NR = latc.NR;
   const int NZ = latc.NZ;
   const int MTE = latc.MTE;
-  const long NMESH = msz.NMESH;
   if (NR < 1 || MTE < 1) return;
 
   // 1. Coefficients of the run.
@@ -284,22 +291,9 @@ void mefld(int NSTEP) {
     cntcom.NREX = NR;
     mecoef();
   }
-  if (celc_data.kc.size() != NMESH) { // the presets were not run: take the codes now
-    celc_data.kc.alloc(NMESH, 0);
-    celall();
-  }
-  // 2. Window of the step, with the cell flags of a new front column.
-  const bool moved = window(NSTEP);
+  // 2 to 5. Window with the cell flags of a new front column, delay lines, stored window.
+  step_open(NSTEP, 0);
   const int JBACK = eline.JBACK, JFRONT = eline.JFRONT;
-  // 3, 4. Delay lines take the fields of the previous step.
-  if (nzin.JBPREV <= 1) push_left(NSTEP);
-  if (nzin.JFPREV >= NZ - 1) push_right();
-  // 5. Stored window.
-  shift();
-  if (moved) {
-    celcol(JFRONT - 1);
-    celcol(JFRONT);
-  }
 
   // 6. Right open end: Hphi of column NZ below the right pipe from the delay lines; no
   // magnetic update of the step writes column NZ, its electric update reads it.
@@ -347,7 +341,6 @@ void mefld(int NSTEP) {
     for (int t = 0; t < nt; ++t) sweep_back(s, t, nt);
   }
 
-  // 10. The pair of this step.
-  nzin.JBPREV = JBACK;
-  nzin.JFPREV = JFRONT;
+  // 8. The pair of this step.
+  step_close();
 }
