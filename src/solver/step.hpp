@@ -58,11 +58,11 @@ int vecisa_widest();
 void hefld(int NSTEP); // dipole (MROT = 1)
 // Parts of the dipole step: the left open end with the beam's own dipole field (pushes
 // the left delay lines), the right open end (column NZ), the coefficients and column 1 of
-// the electric update, the electric update of the columns JBACK + 1 .. JFRONT.
+// the electric update. The electric update of the columns JBACK + 1 .. JFRONT (heff8) is
+// done column by column in the sweep of hefld, each column after its magnetic update.
 void heff1(int NSTEP);
 void heff6();
 void heff7(int NSTEP);
-void heff8(int NSTEP);
 
 // ---------------------------------------------------------------- wake integration
 void wakecl();
