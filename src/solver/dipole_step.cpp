@@ -166,6 +166,8 @@ void heff1(int NSTEP) {
   const int n = std::min({IRPL - 1, latc.NR, static_cast<int>(stk_data.hvstk.n1), ngr - 1});
   const float d1 = r2 - r1; // change over two mesh steps, seen by column 1
   const float d2 = r4 - r3; // over four, seen by column 2
+  delay_shift(stk_data.hvstk, n);
+  delay_shift(stk_data.hvstk1, n);
   for (int i = 1; i <= n; ++i) {
     const float rbm = 2.0f * rb / (gr(i) + gr(i + 1));
     L.RBM2 = rbm * rbm;
@@ -182,8 +184,8 @@ void heff1(int NSTEP) {
       const float x1 = wkget(he_data.h[k], i, 1), x2 = wkget(he_data.h[k], i, 2);
       const float t1 = ring ? L.CBEAM * d1 * F : 0.0f;
       const float t2 = ring ? L.CBEAM * d2 * F : 0.0f;
-      delay_push(stk_data.hvstk, i, k, x1 + t1);
-      delay_push(stk_data.hvstk1, i, k, x2 + t2);
+      stk_data.hvstk(i, k, NPT) = x1 + t1;
+      stk_data.hvstk1(i, k, NPT) = x2 + t2;
     }
   }
 }
@@ -386,10 +388,6 @@ inline dblock_t dblock(const dsweep_t &s, int t, int T) {
   float *const hb = ea + 6 * NR;          // Hr, Hphi, Hz of column b
   float *const hl0 = ea + 9 * NR;         // new Hr, Hphi, Hz of column a - 1
   auto base = [&](int j) { return static_cast<long>(j - s.IZMWL) * NR; };
-  auto hcol = [&](long m, float *Hr, float *Hp, float *Hz) {
-    hcold(NR, s.FACH1, s.kc + m, s.e[0] + m, s.e[1] + m, s.e[2] + m, Hr, Hp, Hz, s.cx1, s.cx2,
-          s.cx3, s.cx5, s.cx6);
-  };
   const float *rl = nullptr, *pl = nullptr; // new Hr, Hphi of the column before
   if (a > s.IZMWL) {
     rl = s.h[0] + base(a - 1);
@@ -398,7 +396,8 @@ inline dblock_t dblock(const dsweep_t &s, int t, int T) {
   if (first) {
     const long m = base(a - 1);
     for (int c = 0; c < 3; ++c) std::copy(s.h[c] + m, s.h[c] + m + NR, hl0 + c * NR);
-    hcol(m, hl0, hl0 + NR, hl0 + 2 * NR);
+    hcold(NR, s.FACH1, s.kc + m, s.e[0] + m, s.e[1] + m, s.e[2] + m, hl0, hl0 + NR, hl0 + 2 * NR,
+          s.cx1, s.cx2, s.cx3, s.cx5, s.cx6);
     rl = hl0;
     pl = hl0 + NR;
   }
@@ -415,7 +414,9 @@ inline dblock_t dblock(const dsweep_t &s, int t, int T) {
       Hp = hb + NR;
       Hz = hb + 2 * NR;
     }
-    if (j < s.J1) hcol(m, Hr, Hp, Hz);
+    if (j < s.J1)
+      hcold(NR, s.FACH1, kc, s.e[0] + m, s.e[1] + m, s.e[2] + m, Hr, Hp, Hz, s.cx1, s.cx2, s.cx3,
+            s.cx5, s.cx6);
     // Electric update and beam source.
     float *Er = s.e[0] + m, *Ep = s.e[1] + m, *Ez = s.e[2] + m;
     if ((j == a && k.pa) || (j == b && k.pb)) {

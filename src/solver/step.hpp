@@ -34,6 +34,9 @@ void step_close();
 // Push val into line i, component k of delay line x: the 2*MTE + 1 newest slots move
 // down by one, slot 40 takes val.
 void delay_push(arr3<float> &x, int i, int k, float val);
+// The same move for lines 1 .. n of both components at once (slot by slot, contiguous);
+// the caller then sets slot 40 of each of those lines.
+void delay_shift(arr3<float> &x, int n);
 // Push the magnetic field of columns 1, 2 into the left delay lines, with the change
 // of the bunch's own pipe field outside the drive ring.
 void push_left(int NSTEP);
