@@ -28,6 +28,7 @@
 #include "geometry/mesh.hpp"
 #include "run/constants.hpp"
 #include "run/params.hpp"
+#include "run/teamwait.hpp"
 #include "solver/bunch.hpp"
 #include "solver/fields.hpp"
 #include "solver/step.hpp"
@@ -484,6 +485,7 @@ std::vector<float> dscratch; // private boundary columns of the blocks
 // ------------------------------------------------------------------ the step
 
 void hefld(int NSTEP) {
+  team_follow(); // the thread count of this step
   const int NR = latc.NR;
   const int MTE = latc.MTE;
   if (NR < 1 || MTE < 1) return;

@@ -27,6 +27,7 @@
 #include "geometry/mesh.hpp"
 #include "run/constants.hpp"
 #include "run/params.hpp"
+#include "run/teamwait.hpp"
 #include "solver/fields.hpp"
 #include "solver/step.hpp"
 
@@ -281,6 +282,7 @@ int vecisa_widest() {
 }
 
 void mefld(int NSTEP) {
+  team_follow(); // the thread count of this step
   const int NR = latc.NR;
   const int NZ = latc.NZ;
   const int MTE = latc.MTE;
