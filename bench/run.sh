@@ -56,7 +56,9 @@ bench_case() {
 bench_case 0
 alone=$(echo "$all" | sed 's/.* time \([0-9.]*\) s.*/\1/')
 pairdeck=$DECK
+rn0=$rn
 bench_case 1
+awk -v a="$rn0" -v b="$rn" -v n="$NTHR" 'BEGIN { printf "MROT=1 over MROT=0 with %d threads: %.2f\n", n, b / a }'
 
 # Two runs of the monopole deck at once, NTHR threads each (a parameter scan on one
 # machine): the time of each against the time of the run alone.
