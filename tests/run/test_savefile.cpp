@@ -8,6 +8,7 @@
 #include <omp.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -275,7 +276,8 @@ const std::string STARS76(76, '*');
 // (saved after step 0); a long left pipe with a short wake (the stored window has moved
 // before the first step); all columns held, with the field-line sum in the Hz slot and
 // the snapshot schedule; a mesh given by NR and NZ with a rounded corner; half-cell
-// input; the Napoly method.
+// input; the Napoly method, with equal pipes and with unequal ones (legs and the
+// logarithmic term). Every case compares non-zero wakes.
 TEST(SaveRestart, RestoredRunGivesTheWakeOfOneRun) {
   test_dir d;
   one_thread t1;
@@ -292,6 +294,7 @@ TEST(SaveRestart, RestoredRunGivesTheWakeOfOneRun) {
       {"mesh of NR and NZ", deck_file("save_rounded_nrnz.in")},
       {"half-cell input", deck_file("save_half_pillbox.in")},
       {"Napoly method", replaced(deck_file("save_pillbox.in"), "UBT=0.1 /", "UBT=0.1, LNAPOLY=T /")},
+      {"Napoly method, unequal pipes", replaced(deck_file("napoly_cavity_unequal.in"), "LSAV=F", "LSAV=T")},
   };
   const std::string other = replaced(deck_file("save_tall.in"), "LSAV=T", "LSAV=T, ITEST=1");
   for (const row &r : rows) {
@@ -300,6 +303,8 @@ TEST(SaveRestart, RestoredRunGivesTheWakeOfOneRun) {
     const state_t whole = take();
     const int NT = wind.NT;
     ASSERT_EQ(mp.KEND, NT - 1);
+    EXPECT_TRUE(std::any_of(whole.wz.begin(), whole.wz.end(), [](float x) { return x != 0.0f; }))
+        << "the run compares zero wakes";
 
     const fs::path save = d / "fort.1";
     bopen(ndev.NSAVE, save.string(), true);
