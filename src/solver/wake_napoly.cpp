@@ -49,37 +49,34 @@ void napset(int &marker) {
 
 // The field of line i at the witness position during the step, interpolated in time and
 // z from the column j it passes and its neighbours in the direction of travel (jj is j
-// counted in that direction).
-struct interp_t {
-  const wkframe_t &f;
-  int NZ;
-  // Ez sits on the column: the mean over the mesh step completed in a crossing step.
-  float ez(const arr1<float> &X, int i, int j, int jj) const {
-    const float x0 = wkget(X, i, j);
-    if (f.cross && jj != NZ) return (x0 + wkget(X, i, j + f.d)) / 2.0f;
-    return x0;
+// counted in that direction, NZ the last column).
+// Ez sits on the column: the mean over the mesh step completed in a crossing step.
+float ezt(const wkframe_t &f, const arr1<float> &X, int i, int j, int jj) {
+  const float x0 = wkget(X, i, j);
+  if (f.cross && jj != latc.NZ) return (x0 + wkget(X, i, j + f.d)) / 2.0f;
+  return x0;
+}
+// Er and Ephi sit half a mesh step ahead.
+float eht(const wkframe_t &f, const arr1<float> &X, int i, int j, int jj) {
+  const int NZ = latc.NZ;
+  const float x0 = wkget(X, i, j);
+  if (f.cross) {
+    if (jj >= NZ - 1) return x0;
+    return (x0 + 2.0f * wkget(X, i, j + f.d) + wkget(X, i, j + 2 * f.d)) / 4.0f;
   }
-  // Er and Ephi sit half a mesh step ahead.
-  float eh(const arr1<float> &X, int i, int j, int jj) const {
-    const float x0 = wkget(X, i, j);
-    if (f.cross) {
-      if (jj >= NZ - 1) return x0;
-      return (x0 + 2.0f * wkget(X, i, j + f.d) + wkget(X, i, j + 2 * f.d)) / 4.0f;
-    }
-    if (jj == NZ) return x0;
-    return (x0 + wkget(X, i, j + f.d)) / 2.0f;
+  if (jj == NZ) return x0;
+  return (x0 + wkget(X, i, j + f.d)) / 2.0f;
+}
+// Hphi and Hr, half a time step apart from E.
+float ht(const wkframe_t &f, const arr1<float> &X, int i, int j, int jj) {
+  const float x0 = wkget(X, i, j);
+  if (f.cross) {
+    if (jj == latc.NZ) return x0;
+    return (7.0f * x0 + wkget(X, i, j + f.d)) / 8.0f;
   }
-  // Hphi and Hr, half a time step apart from E.
-  float h(const arr1<float> &X, int i, int j, int jj) const {
-    const float x0 = wkget(X, i, j);
-    if (f.cross) {
-      if (jj == NZ) return x0;
-      return (7.0f * x0 + wkget(X, i, j + f.d)) / 8.0f;
-    }
-    if (f.after && jj >= 2) return (7.0f * x0 + wkget(X, i, j - f.d)) / 8.0f;
-    return x0;
-  }
-};
+  if (f.after && jj >= 2) return (7.0f * x0 + wkget(X, i, j - f.d)) / 8.0f;
+  return x0;
+}
 
 // The leg factor of a dipole leg: finite, or 0 where a pipe of zero radius leaves it
 // without value.
@@ -91,7 +88,6 @@ void napl1(int KSTEP, int &KX, int NW) {
   napset(napcom.NRNAP1);
   wkframe_t f;
   wkframe(KSTEP, KX, NW, f);
-  const interp_t I{f, latc.NZ};
   const int IZCF = wprm.IZCF, IZCT = wprm.IZCT, IRWAK = wprm.IRWAK;
   const int IRPL = pipes.IRPL, IRPR = pipes.IRPR;
   const float CDT = napprm.CDT, Z0 = cons.Z0;
@@ -105,17 +101,17 @@ void napl1(int KSTEP, int &KX, int NW) {
     // Trapezoidal ends of the horizontal parts.
     const float w = (j == IZCF || j == IZCT) ? 0.5f : 1.0f;
     float acc = wzwy_data.wz(s);
-    if (j <= IZCF) acc = acc + w * CDT * I.ez(Ez, IRPL, j, jj);
-    if (j >= IZCT) acc = acc + w * CDT * I.ez(Ez, IRPR, j, jj);
-    if (IZCF < IZCT && IZCF <= j && j <= IZCT) acc = acc + w * CDT * I.ez(Ez, IRWAK, j, jj);
+    if (j <= IZCF) acc = acc + w * CDT * ezt(f, Ez, IRPL, j, jj);
+    if (j >= IZCT) acc = acc + w * CDT * ezt(f, Ez, IRPR, j, jj);
+    if (IZCF < IZCT && IZCF <= j && j <= IZCT) acc = acc + w * CDT * ezt(f, Ez, IRWAK, j, jj);
     // Legs: the cells between the pipe line and IRWAK, walked from the pipe towards
     // IRWAK on the left and back on the right (the signs sit in sfg and slg).
     if (j == IZCF && left)
       for (int i = wprm.IRVLO(1); i <= wprm.IRVUP(1); ++i)
-        acc = acc - sfg(i) * (I.eh(Er, i, j, jj) + Z0 * I.h(Hphi, i, j, jj));
+        acc = acc - sfg(i) * (eht(f, Er, i, j, jj) + Z0 * ht(f, Hphi, i, j, jj));
     if (j == IZCT && right)
       for (int i = wprm.IRVLO(2); i <= wprm.IRVUP(2); ++i)
-        acc = acc + slg(i) * (I.eh(Er, i, j, jj) + Z0 * I.h(Hphi, i, j, jj));
+        acc = acc + slg(i) * (eht(f, Er, i, j, jj) + Z0 * ht(f, Hphi, i, j, jj));
     wzwy_data.wz(s) = acc;
   }
 }
@@ -125,7 +121,6 @@ void napl2(int KSTEP, int &KX, int NW) {
   wkframe_t f;
   wkframe(KSTEP, KX, NW, f);
   const int NZ = latc.NZ;
-  const interp_t I{f, NZ};
   const int IZCF = wprm.IZCF, IZCT = wprm.IZCT, IRWAK = wprm.IRWAK;
   const int IRPL = pipes.IRPL, IRPR = pipes.IRPR;
   const float CDT = napprm.CDT, Z0 = cons.Z0;
@@ -153,9 +148,9 @@ void napl2(int KSTEP, int &KX, int NW) {
   // Radial part of the field along a leg or the axis line at line i of column j:
   // (Er + Z0*Hphi) on the cell and (Ephi - Z0*Hr) averaged over its two lines.
   auto legs = [&](int i, int j, int jj, float &E, float &PR) {
-    E = I.eh(Er, i, j, jj) + Z0 * I.h(Hphi, i, j, jj);
-    const float P = (I.eh(Ephi, i, j, jj) + I.eh(Ephi, i + 1, j, jj)) / 2.0f;
-    const float R = (I.h(Hr, i, j, jj) + I.h(Hr, i + 1, j, jj)) / 2.0f;
+    E = eht(f, Er, i, j, jj) + Z0 * ht(f, Hphi, i, j, jj);
+    const float P = (eht(f, Ephi, i, j, jj) + eht(f, Ephi, i + 1, j, jj)) / 2.0f;
+    const float R = (ht(f, Hr, i, j, jj) + ht(f, Hr, i + 1, j, jj)) / 2.0f;
     PR = P - Z0 * R;
   };
 
@@ -164,8 +159,8 @@ void napl2(int KSTEP, int &KX, int NW) {
     if (!wkcol(f, j, jj, s)) continue;
     const float w = (j == IZCF || j == IZCT) ? 0.5f : 1.0f;
     float acc = wzwy_data.wz(s);
-    if (j <= IZCF) acc = acc + w * CDT * I.ez(Ez, IRPL, j, jj);
-    if (j >= IZCT) acc = acc + w * CDT * I.ez(Ez, IRPR, j, jj);
+    if (j <= IZCF) acc = acc + w * CDT * ezt(f, Ez, IRPL, j, jj);
+    if (j >= IZCT) acc = acc + w * CDT * ezt(f, Ez, IRPR, j, jj);
     if (IZCF < IZCT && IZCF <= j && j <= IZCT) {
       float Yt;
       const int d = f.d;
@@ -175,7 +170,7 @@ void napl2(int KSTEP, int &KX, int NW) {
         Yt = (Y(j) + 2.0f * Y(j + d) + Y(j + 2 * d)) / 4.0f;
       else
         Yt = (Y(j) + Y(j + d)) / 2.0f;
-      acc = acc + w * CDT * (XPX / 2.0f * I.ez(Ez, IRWAK, j, jj) - XMX / 2.0f * Z0 * Yt);
+      acc = acc + w * CDT * (XPX / 2.0f * ezt(f, Ez, IRWAK, j, jj) - XMX / 2.0f * Z0 * Yt);
     }
     if (j == IZCF && left)
       for (int i = wprm.IRVLO(1); i <= wprm.IRVUP(1); ++i) {
