@@ -281,7 +281,8 @@ const std::string STARS76(76, '*');
 // before the first step); all columns held, with the field-line sum in the Hz slot and
 // the snapshot schedule; a mesh given by NR and NZ with a rounded corner; half-cell
 // input; the Napoly method, with equal pipes and with unequal ones (legs and the
-// logarithmic term). Every case compares non-zero wakes.
+// logarithmic term); the dipole step, with the ring on the wall and below it, with and
+// without TAVO. Every case compares non-zero wakes.
 TEST(SaveRestart, RestoredRunGivesTheWakeOfOneRun) {
   test_dir d;
   one_thread t1;
@@ -299,6 +300,13 @@ TEST(SaveRestart, RestoredRunGivesTheWakeOfOneRun) {
       {"half-cell input", deck_file("save_half_pillbox.in")},
       {"Napoly method", replaced(deck_file("save_pillbox.in"), "UBT=0.1 /", "UBT=0.1, LNAPOLY=T /")},
       {"Napoly method, unequal pipes", replaced(deck_file("napoly_cavity_unequal.in"), "LSAV=F", "LSAV=T")},
+      {"dipole", replaced(deck_file("save_pillbox.in"), "MROT=0 /", "MROT=1 /")},
+      {"dipole, ring below the pipe", replaced(deck_file("save_pillbox.in"), "MROT=0 /", "MROT=1, RDRIVE=0.01 /")},
+      {"dipole, TAVO",
+       replaced(replaced(deck_file("save_pillbox.in"), "MROT=0 /", "MROT=1 /"), "UBT=0.1 /", "UBT=0.1, LTAVO=T /")},
+      {"dipole, ring below the pipe, TAVO",
+       replaced(replaced(deck_file("save_pillbox.in"), "MROT=0 /", "MROT=1, RDRIVE=0.01 /"), "UBT=0.1 /",
+                "UBT=0.1, LTAVO=T /")},
   };
   const std::string other = replaced(deck_file("save_tall.in"), "LSAV=T", "LSAV=T, ITEST=1");
   for (const row &r : rows) {
