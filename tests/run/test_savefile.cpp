@@ -282,7 +282,8 @@ const std::string STARS76(76, '*');
 // the snapshot schedule; a mesh given by NR and NZ with a rounded corner; half-cell
 // input; the Napoly method, with equal pipes and with unequal ones (legs and the
 // logarithmic term); the dipole step, with the ring on the wall and below it, with and
-// without TAVO. Every case compares non-zero wakes.
+// without TAVO; the dipole on the Napoly contour between unequal pipes. Every case
+// compares non-zero wakes.
 TEST(SaveRestart, RestoredRunGivesTheWakeOfOneRun) {
   test_dir d;
   one_thread t1;
@@ -307,6 +308,7 @@ TEST(SaveRestart, RestoredRunGivesTheWakeOfOneRun) {
       {"dipole, ring below the pipe, TAVO",
        replaced(replaced(deck_file("save_pillbox.in"), "MROT=0 /", "MROT=1, RDRIVE=0.01 /"), "UBT=0.1 /",
                 "UBT=0.1, LTAVO=T /")},
+      {"dipole, Napoly method, unequal pipes", replaced(deck_file("napoly_dipole_unequal.in"), "LSAV=F", "LSAV=T")},
   };
   const std::string other = replaced(deck_file("save_tall.in"), "LSAV=T", "LSAV=T, ITEST=1");
   for (const row &r : rows) {

@@ -1,7 +1,8 @@
-// The Napoly contour against physics: with equal pipes it gives the straight-line wake;
-// between unequal pipes its loss factor does not depend on where the contour runs; with
-// the logarithmic term it gives the loss of a step-out that the straight line reaches
-// only with a long outgoing pipe. Thread-count independence, the report lines of a
+// The Napoly contour against physics, monopole and dipole: with equal pipes it gives the
+// straight-line wake; between unequal pipes its loss factor does not depend on where the
+// contour runs; with the logarithmic term it gives the loss of a step-out that the
+// straight line reaches only with a long outgoing pipe; a dipole run with LTAVO keeps the
+// witness index of the plain run. Thread-count independence, the report lines of a
 // Napoly run, and a counter-rotating run with a moving stored window.
 #include <gtest/gtest.h>
 #include <omp.h>
@@ -30,13 +31,13 @@ std::string read_deck(const std::string &name) {
 // A structure given by its wall points (r, z) from the left pipe end to the right one,
 // closed along the axis; mesh h, bunch SIG = 5 mm, MT = 3, a wake of 6 cm.
 std::string deck_of(const std::vector<std::pair<float, float>> &wall, int MROT,
-                    const std::string &wake_extra, float h = 0.001f) {
+                    const std::string &wake_extra, float h = 0.001f, int MT = 3) {
   std::ostringstream d;
   d << " &FILE  LSAV=F /\nNAPOLY TEST STRUCTURE\n"
     << " &MESH  DDZ=" << h << ", DDR(1)=" << h << " /\n#CAVITYSHAPE\n0.\n0.0 0.0\n";
   for (const auto &p : wall) d << p.first << " " << p.second << "\n";
   d << "0.0 " << wall.back().second << "\n0.0 0.0\n9999. 0.\n"
-    << " &BEAM  SIG=0.005, MROT=" << MROT << " /\n &TIME  MT=3 /\n"
+    << " &BEAM  SIG=0.005, MROT=" << MROT << " /\n &TIME  MT=" << MT << " /\n"
     << " &WAKE  UBT=0.06" << wake_extra << " /\n &PLOT  /\n &PRIN  /\nSTOP\n";
   return d.str();
 }
@@ -44,9 +45,9 @@ std::string deck_of(const std::vector<std::pair<float, float>> &wall, int MROT,
 // A cavity of radius 4 cm and length 3 cm between a left pipe of radius a and length
 // L1 and a right pipe of radius b and length L2.
 std::string cavity(float a, float b, float L1, float L2, int MROT, const std::string &wake,
-                   float h = 0.001f) {
+                   float h = 0.001f, int MT = 3) {
   const float z1 = L1, z2 = L1 + 0.03f, ze = z2 + L2;
-  return deck_of({{a, 0.0f}, {a, z1}, {0.04f, z1}, {0.04f, z2}, {b, z2}, {b, ze}}, MROT, wake, h);
+  return deck_of({{a, 0.0f}, {a, z1}, {0.04f, z1}, {0.04f, z2}, {b, z2}, {b, ze}}, MROT, wake, h, MT);
 }
 
 std::string contour(float ZCF, float ZCT, float RWAK) {
@@ -214,4 +215,144 @@ TEST(NapolyPhysics, CounterRotatingRunWithMovingStoredWindow) {
   const std::vector<float> w = wz_of_run();
   for (float x : w) ASSERT_TRUE(std::isfinite(x));
   EXPECT_GT(peak(w), 0.0f);
+}
+
+// ------------------------------------------------------------------ dipole
+
+namespace {
+
+// Kick factor (V/C/m for the unit offset of the drive ring): the transverse wake times the
+// line density, integrated over the bunch.
+double kick_factor() {
+  double k = 0.0;
+  for (long s = 1; s <= qkar.NQ && s <= wzwy_data.wt.size(); ++s)
+    k += double(wzwy_data.wt(s)) * wdens(s) * latc.DDZ;
+  return k;
+}
+
+// The whole-sample lag L (|L| <= 3) that best aligns b(s + L) with a(s), by least squares
+// over the samples both curves hold.
+int best_lag(const std::vector<float> &a, const std::vector<float> &b) {
+  int best = 0;
+  double emin = -1.0;
+  for (int L = -3; L <= 3; ++L) {
+    double e = 0.0;
+    for (int s = 3; s + 3 < static_cast<int>(a.size()); ++s) {
+      const double d = double(a[s]) - b[s + L];
+      e += d * d;
+    }
+    if (emin < 0.0 || e < emin) emin = e, best = L;
+  }
+  return best;
+}
+
+} // namespace
+
+// Equal pipes of 1 cm (line 11), the contour on the pipe radius: XPX = 2, XMX = 0, no leg
+// and no unequal-pipe term, so napl2 gives the straight-line wake within rounding.
+TEST(NapolyPhysics, DipoleEqualPipesGiveTheStraightLineWake) {
+  run_deck(cavity(0.01f, 0.01f, 0.03f, 0.03f, 1, ""));
+  const std::vector<float> straight = wz_of_run();
+  run_deck(cavity(0.01f, 0.01f, 0.03f, 0.03f, 1, contour(0.02f, 0.07f, 0.01f)));
+  ASSERT_TRUE(mp.LNAPM1);
+  ASSERT_EQ(wprm.IRWAK, 11);
+  EXPECT_EQ(wprm.XPX, 2.0f);
+  EXPECT_EQ(wprm.XMX, 0.0f);
+  const std::vector<float> napoly = wz_of_run();
+  ASSERT_EQ(straight.size(), napoly.size());
+  const float A = peak(straight);
+  EXPECT_GT(A, 1e9f);
+  for (std::size_t s = 0; s < straight.size(); ++s)
+    EXPECT_NEAR(napoly[s], straight[s], 1.0e-5f * A) << "s = " << s + 1;
+}
+
+// The dipole cavity between pipes of 1 and 1.5 cm: the loss factor (after the unequal-pipe
+// correction) does not depend on the contour: legs moved along the pipes, the horizontal
+// part lowered to line 7, both pipes twice as long.
+TEST(NapolyPhysics, DipoleLossFactorDoesNotDependOnTheContour) {
+  const float a = 0.01f, b = 0.015f;
+  run_deck(cavity(a, b, 0.03f, 0.03f, 1, contour(0.01f, 0.08f, 0.01f)));
+  ASSERT_TRUE(mp.LNAPM1);
+  const double k0 = loss_factor(false);
+  EXPECT_GT(std::fabs(k0), 1e9);
+  struct row {
+    const char *what;
+    std::string deck;
+  } rows[] = {
+      {"legs moved in", cavity(a, b, 0.03f, 0.03f, 1, contour(0.02f, 0.07f, 0.01f))},
+      {"legs moved out", cavity(a, b, 0.03f, 0.03f, 1, contour(0.005f, 0.085f, 0.01f))},
+      {"RWAK below the smaller pipe", cavity(a, b, 0.03f, 0.03f, 1, contour(0.01f, 0.08f, 0.006f))},
+      {"pipes twice as long", cavity(a, b, 0.06f, 0.06f, 1, contour(0.04f, 0.11f, 0.01f))},
+      {"pipes twice as long, legs at the ends", cavity(a, b, 0.06f, 0.06f, 1, contour(0.01f, 0.14f, 0.01f))},
+  };
+  for (const row &r : rows) {
+    SCOPED_TRACE(r.what);
+    run_deck(r.deck);
+    ASSERT_TRUE(mp.LNAPM1);
+    const double k = loss_factor(false);
+    EXPECT_LT(std::fabs(k / k0 - 1.0), 0.01) << "loss factor " << k << " V/C/m^2, base " << k0;
+  }
+}
+
+// The Napoly method integrates with the frame of the straight line also when LTAVO is
+// set: the dipole wake of a run with LTAVO (MT forced to 4) lines up with that of the run
+// without it at MT = 4 to the sample, and the loss and kick factors agree.
+TEST(NapolyPhysics, DipoleLtavoRunKeepsTheWitnessIndexOfTheNapolyFrame) {
+  const float a = 0.01f, b = 0.015f;
+  run_deck(cavity(a, b, 0.03f, 0.03f, 1, ", LTAVO=T"));
+  ASSERT_TRUE(wpl2.LNAPOLY);
+  ASSERT_EQ(latc.MTE, 4);
+  const std::vector<float> tavo = wz_of_run();
+  const double kl_t = loss_factor(false), kt_t = kick_factor();
+  run_deck(cavity(a, b, 0.03f, 0.03f, 1, "", 0.001f, 4));
+  ASSERT_EQ(latc.MTE, 4);
+  const std::vector<float> plain = wz_of_run();
+  const double kl_p = loss_factor(false), kt_p = kick_factor();
+  EXPECT_EQ(best_lag(plain, tavo), 0);
+  EXPECT_LT(std::fabs(kl_t / kl_p - 1.0), 0.03) << "loss factor " << kl_t << " and " << kl_p;
+  EXPECT_LT(std::fabs(kt_t / kt_p - 1.0), 0.03) << "kick factor " << kt_t << " and " << kt_p;
+}
+
+// A dipole run on the Napoly contour reports the transverse and the longitudinal wake,
+// from non-zero wakes, and no azimuthal wake (the contour gives none).
+TEST(NapolyPhysics, DipoleRunReportsTransverseAndLongitudinalOnly) {
+  run_deck(read_deck("napoly_dipole_unequal.in"));
+  ASSERT_TRUE(mp.LNAPM1);
+  EXPECT_GT(peak(wz_of_run()), 1e9f);
+  EXPECT_NE(kick_factor(), 0.0);
+  EXPECT_TRUE(report_has(" TRANSVERSE   WAKE   MIN/MAX="));
+  EXPECT_TRUE(report_has(" LONGITUDINAL WAKE   MIN/MAX="));
+  EXPECT_TRUE(report_has("INTEGRATED  TRANSVERSE   WAKE * CHARGE DENSITY = "));
+  EXPECT_TRUE(report_has("INTEGRATED  LONGITUDINAL WAKE * CHARGE DENSITY = "));
+  EXPECT_FALSE(report_has(" AZIMUTHAL    WAKE   MIN/MAX="));
+  EXPECT_FALSE(report_has("INTEGRATED  AZIMUTHAL"));
+  for (int s = 1; s <= mp.NW; ++s) EXPECT_EQ(wzwy_data.wy(s), 0.0f) << s;
+}
+
+// 1 thread against 8 for a dipole Napoly run with legs, on a window wide enough for the
+// dipole step to run in parallel.
+TEST(NapolyPhysics, DipoleThreadCountDoesNotChangeTheWake) {
+  const std::string deck =
+      cavity(0.01f, 0.015f, 0.03f, 0.03f, 1, contour(0.01f, 0.08f, 0.006f), 0.00025f);
+  std::vector<float> res[2];
+  const int saved = omp_get_max_threads();
+  const int nt[2] = {1, 8};
+  for (int r = 0; r < 2; ++r) {
+    omp_set_num_threads(nt[r]);
+    run_deck(deck);
+    ASSERT_TRUE(mp.LNAPM1);
+    long widest = 0;
+    for (int k = 1; k <= wind.NT; ++k) {
+      int jb, jf;
+      wndpair(k, jb, jf);
+      widest = std::max(widest, static_cast<long>(latc.NR) * (jf - jb + 1));
+    }
+    EXPECT_GT(widest, 16384L);
+    res[r] = wzwy_data.wz.v;
+    res[r].insert(res[r].end(), wzwy_data.wt.v.begin(), wzwy_data.wt.v.end());
+  }
+  omp_set_num_threads(saved);
+  ASSERT_EQ(res[0].size(), res[1].size());
+  EXPECT_GT(peak(res[0]), 1e9f);
+  EXPECT_EQ(std::memcmp(res[0].data(), res[1].data(), res[0].size() * sizeof(float)), 0);
 }
