@@ -17,8 +17,12 @@ void advan(bool LREC, int &KX, int &KY, int &KSTART) {
   const int NR = latc.NR > 0 ? latc.NR : 1;
   const int NZW = msz.NMESH / NR;
 
-  // 1. Witness counters: the TAVO method samples Ez first half a mesh step in.
-  KX = (win2.LTAVO && wpl.MROT == 1) ? 0 : 1;
+  // 1. Witness counters. The TAVO integration (conbm) raises KX before it samples Ez half
+  // a mesh step in, so it starts one lower; the methods that interpolate at the column
+  // crossings raise it after the crossing step. With the Napoly contour a TAVO dipole run
+  // integrates with napl2, on the crossing frame.
+  const bool tavo = win2.LTAVO && wpl.MROT == 1 && !wpl2.LNAPOLY;
+  KX = tavo ? 0 : 1;
   KY = 1;
 
   // 2. A restored run takes KX, KY and the accumulators, delay lines and fields of the

@@ -60,6 +60,24 @@ void heff8(int NSTEP);
 
 // ---------------------------------------------------------------- wake integration
 void wakecl();
+// Step frame of the wake routines that interpolate where the witness crosses a column
+// (jmpbm, napl1, napl2): the window of step KSTEP, whether the bunch completes a mesh
+// step in it, the neighbour direction, and the witness counter of its columns. A
+// crossing step raises KX by one for the next step, whether or not a column feeds a
+// witness; the columns of this step keep the count from before (f.KX).
+struct wkframe_t {
+  int JB = 1, JF = 0;   // columns of the step
+  bool cross = false;   // (KSTEP + 1) a multiple of MTE
+  bool after = false;   // KSTEP a multiple of MTE: the step after a crossing (and KSTEP = 0)
+  int d = 1;            // neighbour direction: +1, or -1 for the counter-rotating beam
+  int KX = 0;           // witness counter of the columns of this step
+  int smax = 0;         // highest witness index fed: NW + 2 (within the accumulators)
+};
+void wkframe(int KSTEP, int &KX, int NW, wkframe_t &f);
+// Column j of the frame: the column jj in the direction of travel (NZ - j + 1 for the
+// counter-rotating beam) and the witness index s = KX - jc + 1 it feeds; false when s
+// lies outside 1 .. NW + 2.
+bool wkcol(const wkframe_t &f, int j, int &jj, int &s);
 void jmpbm(int KSTEP, int &KX, int NW);
 void conbm(int KSTEP, int &KX, int &KY, int NW);
 void napl1(int KSTEP, int &KX, int NW);

@@ -8,6 +8,7 @@
 #include <omp.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -279,8 +280,10 @@ const std::string STARS76(76, '*');
 // (saved after step 0); a long left pipe with a short wake (the stored window has moved
 // before the first step); all columns held, with the field-line sum in the Hz slot and
 // the snapshot schedule; a mesh given by NR and NZ with a rounded corner; half-cell
-// input; the Napoly method; the dipole step, with the ring on the wall and below it, with
-// and without TAVO.
+// input; the Napoly method, with equal pipes and with unequal ones (legs and the
+// logarithmic term); the dipole step, with the ring on the wall and below it, with and
+// without TAVO; the dipole on the Napoly contour between unequal pipes. Every case
+// compares non-zero wakes.
 TEST(SaveRestart, RestoredRunGivesTheWakeOfOneRun) {
   test_dir d;
   one_thread t1;
@@ -297,6 +300,7 @@ TEST(SaveRestart, RestoredRunGivesTheWakeOfOneRun) {
       {"mesh of NR and NZ", deck_file("save_rounded_nrnz.in")},
       {"half-cell input", deck_file("save_half_pillbox.in")},
       {"Napoly method", replaced(deck_file("save_pillbox.in"), "UBT=0.1 /", "UBT=0.1, LNAPOLY=T /")},
+      {"Napoly method, unequal pipes", replaced(deck_file("napoly_cavity_unequal.in"), "LSAV=F", "LSAV=T")},
       {"dipole", replaced(deck_file("save_pillbox.in"), "MROT=0 /", "MROT=1 /")},
       {"dipole, ring below the pipe", replaced(deck_file("save_pillbox.in"), "MROT=0 /", "MROT=1, RDRIVE=0.01 /")},
       {"dipole, TAVO",
@@ -304,6 +308,7 @@ TEST(SaveRestart, RestoredRunGivesTheWakeOfOneRun) {
       {"dipole, ring below the pipe, TAVO",
        replaced(replaced(deck_file("save_pillbox.in"), "MROT=0 /", "MROT=1, RDRIVE=0.01 /"), "UBT=0.1 /",
                 "UBT=0.1, LTAVO=T /")},
+      {"dipole, Napoly method, unequal pipes", replaced(deck_file("napoly_dipole_unequal.in"), "LSAV=F", "LSAV=T")},
   };
   const std::string other = replaced(deck_file("save_tall.in"), "LSAV=T", "LSAV=T, ITEST=1");
   for (const row &r : rows) {
@@ -312,6 +317,8 @@ TEST(SaveRestart, RestoredRunGivesTheWakeOfOneRun) {
     const state_t whole = take();
     const int NT = wind.NT;
     ASSERT_EQ(mp.KEND, NT - 1);
+    EXPECT_TRUE(std::any_of(whole.wz.begin(), whole.wz.end(), [](float x) { return x != 0.0f; }))
+        << "the run compares zero wakes";
 
     const fs::path save = d / "fort.1";
     bopen(ndev.NSAVE, save.string(), true);

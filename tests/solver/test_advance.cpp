@@ -36,6 +36,8 @@ TEST(Advance, SkipOfTheFieldFreeLeftPipeAndFirstWindow) {
       {"ring on the wall", pipe_deck(", MROT=0"), 30, 11, 11, 1, 12, 1, 12},
       // the same with the TAVO counters (MTE = 4)
       {"ring on the wall, TAVO", pipe_deck(", MROT=1", ", LTAVO=T"), 40, 10, 11, 1, 12, 1, 12},
+      // LTAVO with the Napoly contour: napl2 integrates, on the frame of jmpbm (KX from 1)
+      {"ring on the wall, TAVO, Napoly", pipe_deck(", MROT=1", ", LTAVO=T, LNAPOLY=T"), 40, 11, 11, 1, 12, 1, 12},
       // ring below the pipe radius: no skip, no replay, the previous pair left at (1, 1)
       {"ring below the pipe", pipe_deck(", MROT=0, RDRIVE=0.004"), 0, 1, 1, 1, 2, 1, 1},
   };
