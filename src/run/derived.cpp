@@ -40,7 +40,7 @@ void run_mte() {
     stop_int("NSHOT", mp.NSHOT, " MUST BE AT LEAST 1 WITH LPLE OR LPLC");
 }
 
-void run_derive_7() {
+void run_bunch_cut() {
   const float ddz = latc.DDZ;
   crbw.ISEP = nint(crbw.ZSEP / ddz);
   crbw.ZSEP = static_cast<float>(crbw.ISEP) * ddz;
@@ -53,7 +53,7 @@ void run_derive_7() {
   qkar.NQ = nint(nh) + 2;
 }
 
-void run_derive_8(bool RESTORED) {
+void run_wake_steps(bool RESTORED) {
   const float ddz = latc.DDZ;
   if (mp.UBTE == 0.0f) mp.UBTE = 2.0f * cdis.ZHALF;
   if (crbw.LCRBW) {

@@ -51,8 +51,8 @@ void base_setup() {
 // The derived steps of a run in their order, up to the allocation.
 void derive_run(bool restored = false) {
   run_mte();
-  run_derive_7();
-  run_derive_8(restored);
+  run_bunch_cut();
+  run_wake_steps(restored);
   run_cutoff();
   int mtrec = 0;
   float ratio = 0.0f;
@@ -236,7 +236,7 @@ TEST(Derived, PlotSizeText) {
     base_setup();
     mp.REDUCE = c.reduce;
     run_mte();
-    run_derive_7();
+    run_bunch_cut();
     EXPECT_EQ(red.REDTXT, c.text) << "REDUCE " << c.reduce;
   }
 }
@@ -253,7 +253,7 @@ TEST(Derived, CounterRotatingBeamSnapsTheSeparationAndLengthensTheWake) {
   EXPECT_EQ(mp.NW, 277);
   // A later run on another mesh snaps the written-back value again.
   latc.DDZ = 0.0007f;
-  run_derive_7();
+  run_bunch_cut();
   EXPECT_EQ(crbw.ISEP, 17); // 0.012/0.0007 = 17.1
   EXPECT_EQ(crbw.ZSEP, 17.0f * 0.0007f);
 }
@@ -450,8 +450,8 @@ TEST(Derived, WakeLengthThatGivesNoWakePointStops) {
   mp.UBT = -1.0f;
   const recs r = stopped_report([] {
     run_mte();
-    run_derive_7();
-    run_derive_8(false);
+    run_bunch_cut();
+    run_wake_steps(false);
   });
   EXPECT_EQ(r, (recs{" *** STOP *** UBT =  -1.0000     GIVES NO VALID NUMBER OF WAKE POINTS"}));
 }
