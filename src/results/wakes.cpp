@@ -49,12 +49,6 @@ inline float wat(const arr1<float> &W, long k) { return k <= W.size() ? W(k) : 0
 // dipole signal to scale, and the quotient is then 0.
 inline float per_rw(float s, float RW) { return RW != 0.0f ? s / RW : 0.0f; }
 
-std::vector<std::string> title9(const fix1<std::string, 10> &TITLE) {
-  std::vector<std::string> t;
-  for (int k = 1; k <= 9; ++k) t.push_back(padto(TITLE(k), 8));
-  return t;
-}
-
 } // namespace
 
 float wdens(long k) {
