@@ -252,15 +252,19 @@ void expect_same(const state_t &a, const state_t &b, bool with_wt_wp) {
 
 // ------------------------------------------------------------------ reports
 
-// Masks the date, time and CPU-time fields of report, table and plot records. The time
+// Masks the date, time and CPU-time fields of report, table and plot records (the wake
+// frame's "Cpu Time Used:" title among them). The time
 // stands with the date in every record that holds it; records with neither a date nor a
 // CPU time pass unchanged (the regular expressions are slow on long tables).
 std::string mask(std::string s) {
-  if (s.find('/') == std::string::npos && s.find("CPU") == std::string::npos) return s;
+  if (s.find('/') == std::string::npos && s.find("CPU") == std::string::npos &&
+      s.find("Cpu") == std::string::npos)
+    return s;
   s = std::regex_replace(s, std::regex("[ 0-9][0-9]/[ 0-9][0-9]/[0-9][0-9]"), "dd/mm/yy");
   s = std::regex_replace(s, std::regex("[0-9][0-9]\\.[0-9][0-9]\\.[0-9][0-9]"), "hh.mm.ss");
   s = std::regex_replace(s, std::regex("TOTAL CPU TIME USED:.{10}"), "TOTAL CPU TIME USED:    ssss.s");
   s = std::regex_replace(s, std::regex("CPUTIME USED:.{10}"), "CPUTIME USED: s.sssE-ss");
+  s = std::regex_replace(s, std::regex("Cpu Time Used:.{10}"), "Cpu Time Used: s.sssE-ss");
   return s;
 }
 
