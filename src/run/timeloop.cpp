@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "geometry/mesh.hpp"
+#include "results/snapshots.hpp"
 #include "run/constants.hpp"
 #include "run/params.hpp"
 #include "run/records.hpp"

@@ -286,7 +286,8 @@ const std::string STARS76(76, '*');
 // (saved after step 0); a long left pipe with a short wake (the stored window has moved
 // before the first step); all columns held, with the field-line sum in the Hz slot and
 // the snapshot schedule; a mesh given by NR and NZ with a rounded corner; half-cell
-// input; the Napoly method.
+// input; the Napoly method; the dipole step, with the ring on the wall and below it, with
+// and without TAVO.
 TEST(SaveRestart, RestoredRunGivesTheWakeOfOneRun) {
   test_dir d;
   one_thread t1;
@@ -303,6 +304,13 @@ TEST(SaveRestart, RestoredRunGivesTheWakeOfOneRun) {
       {"mesh of NR and NZ", deck_file("save_rounded_nrnz.in")},
       {"half-cell input", deck_file("save_half_pillbox.in")},
       {"Napoly method", replaced(deck_file("save_pillbox.in"), "UBT=0.1 /", "UBT=0.1, LNAPOLY=T /")},
+      {"dipole", replaced(deck_file("save_pillbox.in"), "MROT=0 /", "MROT=1 /")},
+      {"dipole, ring below the pipe", replaced(deck_file("save_pillbox.in"), "MROT=0 /", "MROT=1, RDRIVE=0.01 /")},
+      {"dipole, TAVO",
+       replaced(replaced(deck_file("save_pillbox.in"), "MROT=0 /", "MROT=1 /"), "UBT=0.1 /", "UBT=0.1, LTAVO=T /")},
+      {"dipole, ring below the pipe, TAVO",
+       replaced(replaced(deck_file("save_pillbox.in"), "MROT=0 /", "MROT=1, RDRIVE=0.01 /"), "UBT=0.1 /",
+                "UBT=0.1, LTAVO=T /")},
   };
   const std::string other = replaced(deck_file("save_tall.in"), "LSAV=T", "LSAV=T, ITEST=1");
   for (const row &r : rows) {
