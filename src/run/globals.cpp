@@ -54,3 +54,4 @@ cm3_data_t cm3_data;
 cm1_data_t cm1_data;
 cm2_data_t cm2_data;
 nap_data_t nap_data;
+celc_data_t celc_data;

@@ -14,8 +14,6 @@
 
 void advan(bool LREC, int &KX, int &KY, int &KSTART) {
   const int MTE = latc.MTE > 0 ? latc.MTE : 1;
-  const int NR = latc.NR > 0 ? latc.NR : 1;
-  const int NZW = msz.NMESH / NR;
 
   // 1. Witness counters: the TAVO method samples Ez first half a mesh step in.
   KX = (win2.LTAVO && wpl.MROT == 1) ? 0 : 1;
@@ -52,38 +50,16 @@ void advan(bool LREC, int &KX, int &KY, int &KSTART) {
   }
 
   // 4. First boundary frame and memory window; classify columns 1 and 2.
-  lfrbk.IZFRL = 1;
-  lfrbk.IZFRR = NZW - 2;
-  lfrbk.IZMWL = 1;
-  lfrbk.IZMWR = NZW;
-  hit1(0);
-  nzin.JBPREV = 1;
-  nzin.JFPREV = 1;
-  bcdet(1, 1, nzin.JBPREV, nzin.JFPREV);
-  bcdet(1, 2, nzin.JBPREV, nzin.JFPREV);
+  window_start();
 
   if ((ringonwall || LREC) && KSTART >= 0) {
     // 5. Replay of the window rule over the steps 0 .. KSTART without computing fields:
     // the cell flags follow the front, the stored window follows the back.
-    for (int i = 0; i <= KSTART; ++i) {
-      wndpair(i, eline.JBACK, eline.JFRONT);
-      const int JBACK = eline.JBACK, JFRONT = eline.JFRONT;
-      if (JBACK != nzin.JBPREV || JFRONT != nzin.JFPREV) {
-        bcdet(JBACK, JFRONT, nzin.JBPREV, nzin.JFPREV);
-        if (JBACK != nzin.JBPREV && JFRONT == lfrbk.IZMWR + 1 && JFRONT != nzin.JFPREV) {
-          lfrbk.IZMWL = JBACK;
-          lfrbk.IZMWR = NZW - 1 + JBACK;
-        }
-      }
-      nzin.JBPREV = JBACK;
-      nzin.JFPREV = JFRONT;
-    }
+    window_replay(KSTART);
   } else {
     // 6. The first field step classifies its own window.
-    eline.JFRONT = 2;
-    eline.JBACK = 1;
+    window_first_step();
   }
   // Cell codes of every node held, from the flags just set.
-  if (celc_data.kc.size() != msz.NMESH) celc_data.kc.alloc(msz.NMESH, 0);
   celall();
 }

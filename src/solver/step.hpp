@@ -9,6 +9,28 @@
 // ---------------------------------------------------------------- window (window.cpp)
 // Window pair (JB, JF) of step NSTEP: the columns a step computes.
 void wndpair(int NSTEP, int &JB, int &JF);
+// The window records eline, nzin and lfrbk are written by these routines only.
+// First boundary frame (columns 1 .. NZW - 2) and stored window (1 .. NZW) of a run that
+// holds NZW columns.
+void window_first(int NZW);
+// Boundary frame and stored window over the whole mesh, columns 1 .. NZ.
+void window_whole(int NZ);
+// The boundary frame moves when a new front reaches its last column: two columns
+// before that column on, over NZW - 2 columns.
+bool frame_must_move(int JFRONT, int JFPREV);
+void move_frame(int NZW);
+// The stored window moves when the back has moved and the front has just left it: local
+// column 1 then holds column JBACK.
+bool stored_must_move(int JBACK, int JFRONT, int JBPREV, int JFPREV);
+void move_stored(int JBACK, int NZW);
+// First window of a run: the first boundary frame with its hit table and the stored
+// window, the previous window (1, 1), the cell flags of columns 1 and 2.
+void window_start();
+// Replay of the window rule over the steps 0 .. KSTART without computing fields: the
+// cell flags follow the front, the stored window follows the back.
+void window_replay(int KSTART);
+// Window (1, 2) of the first field step, which classifies its own window.
+void window_first_step();
 // Window of step NSTEP into JBACK, JFRONT; bcdet when it differs from the previous
 // pair. Returns true when bcdet was called.
 bool window(int NSTEP);
