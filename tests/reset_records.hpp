@@ -41,7 +41,6 @@ inline void reset_records() {
   nzin = nzin_t{};
   lfrbk = lfrbk_t{};
   parcom = parcom_t{};
-  cntcom = cntcom_t{};
   napprm = napprm_t{};
   napcom = napcom_t{};
   pint = pint_t{};

@@ -45,7 +45,6 @@ lfrbk_t lfrbk;
 he_data_t he_data;
 stk_data_t stk_data;
 parcom_t parcom;
-cntcom_t cntcom;
 napprm_t napprm;
 napcom_t napcom;
 pint_t pint;

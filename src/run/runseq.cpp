@@ -94,6 +94,8 @@ bool run_prepare(bool restored) {
   if (draw && mp.LMATPR) pltmsh();
   if (draw && mp.LCAVIN) cplot();
   if (draw && mp.LCAVUS) uplot();
+  // Update coefficients of the field step
+  step_coefficients(wpl.MROT);
   // Cell flags, fields, bunch sums, wake accumulators, line-charge table
   flgclr();
   initjd();

@@ -50,10 +50,10 @@ static void need(arr1<float> &x, int n) {
   if (x.size() < n) x.alloc(n);
 }
 
-// Magnetic coefficients of lines 1 .. NR, once per run. cx1 takes the zone step as the
+// Magnetic coefficients of lines 1 .. NR. cx1 takes the zone step as the
 // distance to the next line; cx3, cx5, cx6 the true distance gr(i+1) - gr(i) and mean
 // radius. Entries the rules leave unset are 0.
-static void hecoef() {
+void hecoef() {
   const int NR = latc.NR;
   const float DDZ = latc.DDZ;
   cm1_data_t &c = cm1_data;
@@ -76,11 +76,11 @@ static void hecoef() {
   }
 }
 
-// Electric coefficients of lines 1 .. NR, once per run. The dual cell of line i runs
+// Electric coefficients of lines 1 .. NR. The dual cell of line i runs
 // from gr(i) - gdr(i-1)/2 to gr(i) + gdr(i)/2: dx3 is DDZ over its height, dx4 DDZ over
 // its centre radius, dx5, dx6 the radii of its upper and lower edge over its height; dx2
 // is DDZ over the radius of the Er and Hz nodes.
-static void eecoef() {
+void eecoef() {
   const int NR = latc.NR;
   const float DDZ = latc.DDZ;
   cm2_data_t &c = cm2_data;
@@ -268,11 +268,6 @@ static inline void hcold(long b, int NR, float fach, const unsigned char *__rest
 
 void heff7(int NSTEP) {
   const int NR = latc.NR, MTE = latc.MTE;
-  // 1. Coefficients of the run.
-  if (NR > cntcom.NRDX) {
-    cntcom.NRDX = NR;
-    eecoef();
-  }
   // 2. Column 1 while the back of the window is there: the lines below the left pipe,
   // the magnetic field of the ghost column 0 from the left delay lines, no metal test.
   const int IRPL = pipes.IRPL;
@@ -382,11 +377,6 @@ void hefld(int NSTEP) {
   // 2 to 5. Window with the cell flags of a new front column, left open end (heff1),
   // right delay lines, stored window.
   step_open(NSTEP, 1);
-  // 6. Magnetic coefficients of the run.
-  if (NR > cntcom.NRCX) {
-    cntcom.NRCX = NR;
-    hecoef();
-  }
   // 7, 8. Magnetic update of the columns JBACK .. JFRONT - 1 (those held with their right
   // neighbour), divided by columns: each column's axis and interior lines read only the
   // electric field, which nothing writes in this loop.

@@ -37,8 +37,7 @@ bool window(int NSTEP);
 // Move the stored window by one column when the front has just left it (fields and
 // cell codes); a no-op otherwise. Returns true when it moved.
 bool shift();
-// Presets of a run: edge factors, fields and the four delay lines to 0; sizes the
-// cell-code array to NMESH.
+// Presets of a run: edge factors, fields, cell codes and the four delay lines to 0.
 void initjd();
 // Cell codes of the field steps from iflg and sjdg: for column j, or for every node
 // held in memory.
@@ -49,6 +48,13 @@ void celall();
 // the previous window, the right push once the previous front reached NZ - 1, the
 // stored-window shift and the cell codes of a new front column.
 void step_open(int NSTEP, int MROT);
+// Update factors and per-line coefficients of the field step of mode MROT (mecoef for
+// the monopole, hecoef and eecoef for the dipole), built once per run in its set-up
+// from the radial mesh, DDZ and MTE.
+void step_coefficients(int MROT);
+void mecoef();
+void hecoef(); // magnetic coefficients cx of the dipole step
+void eecoef(); // electric coefficients dx of the dipole step
 // Closing of a field step: the pair of this step becomes the previous pair.
 void step_close();
 

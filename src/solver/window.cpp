@@ -131,13 +131,11 @@ bool shift() {
 }
 
 void initjd() {
-  const long NMESH = msz.NMESH;
   for (int c = 1; c <= 3; ++c) {
     flg_data.sj[c].fill(0.0f);
     he_data.h[c].fill(0.0f);
     he_data.e[c].fill(0.0f);
   }
-  if (celc_data.kc.size() != NMESH) celc_data.kc.alloc(NMESH, 0);
   celc_data.kc.fill(0);
   // Delay lines, divided by slot.
   arr3<float> *lines[4] = {&stk_data.hvstk, &stk_data.hvstk1, &stk_data.hvstl, &stk_data.hvstl1};
@@ -186,11 +184,6 @@ void celall() {
 // magnetic field of the previous step, so they come before the stored window moves), the
 // shift of the stored window and the cell codes of the columns just classified.
 void step_open(int NSTEP, int MROT) {
-  const long NMESH = msz.NMESH;
-  if (celc_data.kc.size() != NMESH) { // the presets were not run: take the codes now
-    celc_data.kc.alloc(NMESH, 0);
-    celall();
-  }
   const bool moved = window(NSTEP);
   if (nzin.JBPREV <= 1) {
     if (MROT == 1) heff1(NSTEP);
@@ -201,6 +194,15 @@ void step_open(int NSTEP, int MROT) {
   if (moved) {
     celcol(eline.JFRONT - 1);
     celcol(eline.JFRONT);
+  }
+}
+
+void step_coefficients(int MROT) {
+  if (MROT == 0) {
+    mecoef();
+  } else if (MROT == 1) {
+    hecoef();
+    eecoef();
   }
 }
 
