@@ -15,11 +15,11 @@
 void advan(bool LREC, int &KX, int &KY, int &KSTART) {
   const int MTE = latc.MTE > 0 ? latc.MTE : 1;
 
-  // 1. Witness counters: the TAVO method samples Ez first half a mesh step in.
+  // Witness counters: the TAVO method samples Ez first half a mesh step in.
   KX = (win2.LTAVO && wpl.MROT == 1) ? 0 : 1;
   KY = 1;
 
-  // 2. A restored run takes KX, KY and the accumulators, delay lines and fields of the
+  // A restored run takes KX, KY and the accumulators, delay lines and fields of the
   // saved run's last step from the restart file; the replay below brings the window to
   // the layout those fields were saved in.
   if (LREC) {
@@ -38,7 +38,7 @@ void advan(bool LREC, int &KX, int &KY, int &KSTART) {
     reload();
   }
 
-  // 3. With the drive ring on the wall of the left pipe nothing is in the pipe, so the
+  // With the drive ring on the wall of the left pipe nothing is in the pipe, so the
   // steps in which the bunch crosses a straight left pipe would compute zero fields and
   // zero wake: start behind them, with the counters advanced by the columns skipped.
   const bool ringonwall = latc.IRDRIVE == pipes.IRPL;
@@ -49,15 +49,15 @@ void advan(bool LREC, int &KX, int &KY, int &KSTART) {
     KY = KY + d;
   }
 
-  // 4. First boundary frame and memory window; classify columns 1 and 2.
+  // First boundary frame and memory window; classify columns 1 and 2.
   window_start();
 
   if ((ringonwall || LREC) && KSTART >= 0) {
-    // 5. Replay of the window rule over the steps 0 .. KSTART without computing fields:
+    // Replay of the window rule over the steps 0 .. KSTART without computing fields:
     // the cell flags follow the front, the stored window follows the back.
     window_replay(KSTART);
   } else {
-    // 6. The first field step classifies its own window.
+    // The first field step classifies its own window.
     window_first_step();
   }
   // Cell codes of every node held, from the flags just set.
