@@ -198,6 +198,8 @@ void step_open(int NSTEP, int MROT) {
 }
 
 void step_coefficients(int MROT) {
+  // The steps take no step on a mesh without lines or without time steps per column.
+  if (latc.NR < 1 || latc.MTE < 1) return;
   if (MROT == 0) {
     mecoef();
   } else if (MROT == 1) {
