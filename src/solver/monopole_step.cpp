@@ -35,8 +35,7 @@
 // of waking the thread team exceeds the work. The values do not depend on it.
 static constexpr long PARMIN = 32768;
 
-// Update factors and per-line coefficients, once per run.
-static void mecoef() {
+void mecoef() {
   const int NR = latc.NR;
   const float DDZ = latc.DDZ;
   const float MTE = static_cast<float>(latc.MTE);
@@ -288,20 +287,15 @@ void mefld(int NSTEP) {
   const int MTE = latc.MTE;
   if (NR < 1 || MTE < 1) return;
 
-  // 1. Coefficients of the run.
-  if (NR > cntcom.NREX) {
-    cntcom.NREX = NR;
-    mecoef();
-  }
-  // 2 to 5. Window with the cell flags of a new front column, delay lines, stored window.
+  // Window with the cell flags of a new front column, delay lines, stored window.
   step_open(NSTEP, 0);
   const int JBACK = eline.JBACK, JFRONT = eline.JFRONT;
 
-  // 6. Right open end: Hphi of column NZ below the right pipe from the delay lines; no
+  // Right open end: Hphi of column NZ below the right pipe from the delay lines; no
   // magnetic update of the step writes column NZ, its electric update reads it.
   if (JFRONT == NZ) right_end();
 
-  // 7. One sweep over the columns JBACK .. JFRONT (those held in memory): the magnetic
+  // One sweep over the columns JBACK .. JFRONT (those held in memory): the magnetic
   // update of the columns held with their right neighbour, the electric update with the
   // beam source of the columns after JBACK, and column 1 while the back of the window is
   // there; divided among the threads in blocks of columns.
@@ -343,6 +337,6 @@ void mefld(int NSTEP) {
     for (int t = 0; t < nt; ++t) sweep_back(s, t, nt);
   }
 
-  // 8. The pair of this step.
+  // The pair of this step.
   step_close();
 }
