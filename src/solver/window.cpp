@@ -119,9 +119,10 @@ bool shift() {
   }
   // The new front column and the spare columns start from zero field (and metal code
   // until bcdet's classification is taken over).
+#pragma omp parallel if (NMESH - keep >= 32768)
   for (int a = 0; a < na; ++a) {
     float *__restrict x = arrs[a];
-#pragma omp parallel for schedule(static) if (NMESH - keep >= 32768)
+#pragma omp for schedule(static) nowait
     for (long m = keep; m < NMESH; ++m) x[m] = 0.0f;
   }
   if (havekc && keep < NMESH) std::memset(kc + keep, 0, static_cast<std::size_t>(NMESH - keep));
