@@ -16,10 +16,10 @@ example: build
 	@echo "plots:  build/example/pillbox.top"
 
 test: build
-	cd build && ctest --output-on-failure -j $(JOBS)
+	cd build && GOMP_SPINCOUNT=10000 ctest --output-on-failure -j $(JOBS)
 	cmake -S . -B build-san -DCMAKE_BUILD_TYPE=Debug -DZELK_SANITIZE=ON
 	cmake --build build-san -j $(JOBS)
-	cd build-san && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS)
+	cd build-san && GOMP_SPINCOUNT=10000 ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS)
 
 clean:
 	rm -rf build build-san

@@ -3,7 +3,9 @@
 # (the loop starts behind the pipe, so the computed window holds over two million nodes
 # from the first step), a few hundred steps; the monopole step (MROT = 0) and the dipole
 # step (MROT = 1) on the same mesh. Prints node-updates per second with one thread and
-# with all threads, and their ratio, for each.
+# with all threads, and their ratio, for each; then, for the monopole deck, the time of
+# each of two runs at once against the time of one run alone (the slower of the two, as a
+# ratio).
 #   usage: bench/run.sh [NR]      (default 1000 radial lines, 1 mm mesh)
 set -e
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -52,4 +54,19 @@ bench_case() {
 }
 
 bench_case 0
+alone=$(echo "$all" | sed 's/.* time \([0-9.]*\) s.*/\1/')
+pairdeck=$DECK
+rn0=$rn
 bench_case 1
+awk -v a="$rn0" -v b="$rn" -v n="$NTHR" 'BEGIN { printf "MROT=1 over MROT=0 with %d threads: %.2f\n", n, b / a }'
+
+# Two runs of the monopole deck at once, NTHR threads each (a parameter scan on one
+# machine): the time of each against the time of the run alone.
+OMP_NUM_THREADS=$NTHR "$BUILD/zelk_bench" "$pairdeck" | grep '^BENCH' > pair1.txt &
+OMP_NUM_THREADS=$NTHR "$BUILD/zelk_bench" "$pairdeck" | grep '^BENCH' > pair2.txt &
+wait
+p1=$(sed 's/.* time \([0-9.]*\) s.*/\1/' pair1.txt)
+p2=$(sed 's/.* time \([0-9.]*\) s.*/\1/' pair2.txt)
+awk -v a="$alone" -v b="$p1" -v c="$p2" -v n="$NTHR" 'BEGIN {
+  m = b > c ? b : c;
+  printf "MROT=0 two runs at once, %d threads each: %.3f s and %.3f s against %.3f s alone, ratio %.2f\n", n, b, c, a, m / a }'

@@ -75,7 +75,7 @@ void trace(int IPLOT, int NFIT, arr1<int> &IRC, arr1<int> &IZC, arr1<float> &TC,
 void initht() {
   const long n = std::min<long>(msz.NMESH, bc_data.ihit.n1);
   const int n2 = static_cast<int>(std::min<long>(8, bc_data.ihit.n2));
-  int *p = bc_data.ihit.data();
+  signed char *p = bc_data.ihit.data();
   const long ld = bc_data.ihit.n1;
 #pragma omp parallel for schedule(static)
   for (long c = 1; c <= n; ++c) {

@@ -68,7 +68,8 @@ struct flg_data_t {
   arr1<float> sj[4]; // sj[1], sj[2], sj[3]; sj[0] unused
 };
 // Boundary hit table (bc_data): ihit(c, d), c = (j - IZFRL)*NR + i, d = 1..8; -1 true, 0 false.
-struct bc_data_t { arr2<int> ihit; };
+// One byte per flag: the table spans the whole memory window.
+struct bc_data_t { arr2<signed char> ihit; };
 
 extern latc_t latc;
 extern geo_t geo;
@@ -87,4 +88,4 @@ inline float &gr(long i) { return gr_data.gr(i); }
 inline float &gdr(long i) { return gr_data.gdr(i); }
 inline float &iflg(long m) { return flg_data.iflg(m); }
 inline float &sjdg(int c, long m) { return flg_data.sj[c](m); }
-inline int &ihit(long c, int d) { return bc_data.ihit(c, d); }
+inline signed char &ihit(long c, int d) { return bc_data.ihit(c, d); }

@@ -124,13 +124,17 @@ void run_sizes_alloc() {
   // A long bunch with a short wake fills more table entries than MSZQ.
   const long nq = msz.MSZQ > qkar.NQ ? msz.MSZQ : qkar.NQ;
 
+  // The monopole field is Er, Ez, Hphi: Hr, Ephi and Hz stay 0 and are not held, except
+  // Hz where the field-line plots sum Hphi over time in it.
+  const bool mono = wpl.MROT == 0;
+  const bool hzsum = mp.LPLEC && !win2.LCBACK;
   for (int c = 1; c <= 3; ++c) {
     he_data.h[c].release();
-    he_data.h[c].alloc(NMESH);
+    if (!mono || c == 2 || (c == 3 && hzsum)) he_data.h[c].alloc(NMESH);
   }
   for (int c = 1; c <= 3; ++c) {
     he_data.e[c].release();
-    he_data.e[c].alloc(NMESH);
+    if (!mono || c != 2) he_data.e[c].alloc(NMESH);
   }
   for (arr3<float> *a : {&stk_data.hvstk, &stk_data.hvstl, &stk_data.hvstk1, &stk_data.hvstl1}) {
     a->release();

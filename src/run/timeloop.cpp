@@ -24,7 +24,7 @@ void cpulft(float TSOS, float TMAX, bool &LSTOP) {
 static void hphisum() {
   const long NR = latc.NR;
   if (NR < 1) return;
-  const int jf = std::min<long>(eline.JFRONT, msz.NMESH / NR);
+  const int jf = std::min<long>(eline.JFRONT, he_data.h[3].size() / NR);
   float *__restrict hz = he_data.h[3].data();
   const float *__restrict hp = he_data.h[2].data();
 #pragma omp parallel for schedule(static)

@@ -23,10 +23,12 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <vector>
 
 #include "geometry/mesh.hpp"
 #include "run/constants.hpp"
 #include "run/params.hpp"
+#include "run/teamwait.hpp"
 #include "solver/bunch.hpp"
 #include "solver/fields.hpp"
 #include "solver/step.hpp"
@@ -39,7 +41,7 @@ static constexpr long PARMIN = 16384;
 
 // Bitwise select: a where mask is all ones, b where it is 0 (a metal node keeps its value
 // bit for bit, and the loop vectorises without branches).
-static inline float sel(std::uint32_t mask, float a, float b) {
+[[gnu::always_inline]] static inline float sel(std::uint32_t mask, float a, float b) {
   return std::bit_cast<float>((std::bit_cast<std::uint32_t>(a) & mask) |
                               (std::bit_cast<std::uint32_t>(b) & ~mask));
 }
@@ -165,6 +167,8 @@ void heff1(int NSTEP) {
   const int n = std::min({IRPL - 1, latc.NR, static_cast<int>(stk_data.hvstk.n1), ngr - 1});
   const float d1 = r2 - r1; // change over two mesh steps, seen by column 1
   const float d2 = r4 - r3; // over four, seen by column 2
+  delay_shift(stk_data.hvstk, n);
+  delay_shift(stk_data.hvstk1, n);
   for (int i = 1; i <= n; ++i) {
     const float rbm = 2.0f * rb / (gr(i) + gr(i + 1));
     L.RBM2 = rbm * rbm;
@@ -181,8 +185,8 @@ void heff1(int NSTEP) {
       const float x1 = wkget(he_data.h[k], i, 1), x2 = wkget(he_data.h[k], i, 2);
       const float t1 = ring ? L.CBEAM * d1 * F : 0.0f;
       const float t2 = ring ? L.CBEAM * d2 * F : 0.0f;
-      delay_push(stk_data.hvstk, i, k, x1 + t1);
-      delay_push(stk_data.hvstk1, i, k, x2 + t2);
+      stk_data.hvstk(i, k, NPT) = x1 + t1;
+      stk_data.hvstk1(i, k, NPT) = x2 + t2;
     }
   }
 }
@@ -216,17 +220,16 @@ void heff6() {
 
 // ------------------------------------------------------------------ magnetic update
 
-// Magnetic update of one column with node base b (0-based node of line 1): the axis
-// (no flag or edge-factor test), lines 2 .. NR - 1, and line NR under the wall.
-static inline void hcold(long b, int NR, float fach, const unsigned char *__restrict kc,
-                         const float *__restrict er, const float *__restrict ep,
-                         const float *__restrict ez, float *__restrict hr, float *__restrict hp,
-                         float *__restrict hz, const float *__restrict cx1,
-                         const float *__restrict cx2, const float *__restrict cx3,
-                         const float *__restrict cx5, const float *__restrict cx6) {
-  const unsigned char *k = kc + b;
-  const float *r = er + b, *p = ep + b, *z = ez + b;
-  float *Hr = hr + b, *Hp = hp + b, *Hz = hz + b;
+// Magnetic update of one column: the axis (no flag or edge-factor test), lines 2 .. NR - 1,
+// and line NR under the wall. k the column's cell codes; r, p, z its Er, Ephi, Ez, with
+// r[NR ..], p[NR ..] the column to its right; Hr, Hp, Hz its magnetic field, in place.
+[[gnu::always_inline]] static inline void hcold(int NR, float fach, const unsigned char *__restrict k,
+                                                const float *__restrict r, const float *__restrict p,
+                                                const float *__restrict z, float *__restrict Hr,
+                                                float *__restrict Hp, float *__restrict Hz,
+                                                const float *__restrict cx1, const float *__restrict cx2,
+                                                const float *__restrict cx3, const float *__restrict cx5,
+                                                const float *__restrict cx6) {
   // Axis: Hr = Hphi, and the Hz of the disc around the axis.
   {
     const float z2 = NR >= 2 ? z[1] : 0.0f, p2 = NR >= 2 ? p[1] : 0.0f;
@@ -298,18 +301,17 @@ void heff7(int NSTEP) {
   }
 }
 
-// Electric update of lines 1 .. NR of one column with node base b, from the new
-// magnetic field of the column and of the column before it.
-static inline void ecold(long b, int NR, float face, const unsigned char *__restrict kc,
-                         float *__restrict er, float *__restrict ep, float *__restrict ez,
-                         const float *__restrict hr, const float *__restrict hp,
-                         const float *__restrict hz, const float *__restrict dx2,
-                         const float *__restrict dx3, const float *__restrict dx4,
-                         const float *__restrict dx5, const float *__restrict dx6) {
-  const unsigned char *k = kc + b;
-  float *Er = er + b, *Ep = ep + b, *Ez = ez + b;
-  const float *r = hr + b, *p = hp + b, *z = hz + b;
-  const float *rl = hr + b - NR, *pl = hp + b - NR;
+// Electric update of lines 1 .. NR of one column from the new magnetic field of the
+// column (r, p, z: Hr, Hphi, Hz) and of the column before it (rl, pl: Hr, Hphi). k the
+// column's cell codes; Er, Ep, Ez its electric field, in place.
+[[gnu::always_inline]] static inline void ecold(int NR, float face, const unsigned char *__restrict k,
+                                                float *__restrict Er, float *__restrict Ep,
+                                                float *__restrict Ez, const float *__restrict r,
+                                                const float *__restrict p, const float *__restrict z,
+                                                const float *__restrict rl, const float *__restrict pl,
+                                                const float *__restrict dx2, const float *__restrict dx3,
+                                                const float *__restrict dx4, const float *__restrict dx5,
+                                                const float *__restrict dx6) {
   // Axis: no edge factors, Ez stays 0.
   if (kcbit(k[0], KC_OPEN)) {
     Er[0] = Er[0] + face * (pl[0] - p[0] + dx2[0] * z[0]);
@@ -331,42 +333,154 @@ static inline void ecold(long b, int NR, float face, const unsigned char *__rest
   }
 }
 
-void heff8(int NSTEP) {
-  const int NR = latc.NR;
-  const int IZMWL = lfrbk.IZMWL;
-  const int ja = std::max(eline.JBACK + 1, IZMWL + 1), jb = std::min(eline.JFRONT, lfrbk.IZMWR);
-  const float FACE1 = loccom.FACE1;
-  const unsigned char *__restrict kc = celc_data.kc.data();
-  float *__restrict er = he_data.e[1].data();
-  float *__restrict ep = he_data.e[2].data();
-  float *__restrict ez = he_data.e[3].data();
-  const float *__restrict hr = he_data.h[1].data();
-  const float *__restrict hp = he_data.h[2].data();
-  const float *__restrict hz = he_data.h[3].data();
-  const cm2_data_t &d = cm2_data;
-  const float *dx2 = d.dx2.data(), *dx3 = d.dx3.data(), *dx4 = d.dx4.data();
-  const float *dx5 = d.dx5.data(), *dx6 = d.dx6.data();
-  const int IRD = latc.IRDRIVE;
-  const float den = qdiv();
-  const float dxd = den != 0.0f ? d.dx1(IRD) : 0.0f;
-#pragma omp parallel for schedule(static) if (static_cast<long>(jb - ja + 1) * NR >= PARMIN)
-  for (int j = ja; j <= jb; ++j) {
-    const long b = static_cast<long>(j - IZMWL) * NR;
-    ecold(b, NR, FACE1, kc, er, ep, ez, hr, hp, hz, dx2, dx3, dx4, dx5, dx6);
-    // Source on the drive ring, where its Ez node lies in vacuum.
-    if (den != 0.0f) {
-      const long m = b + IRD - 1;
-      if (kcbit(kc[m], KC_OPEN) && kcbit(kc[m], KC_EZ)) {
-        const float q = qsource(j, NSTEP);
-        ez[m] = ez[m] - q * dxd / den;
+// ------------------------------------------------------------------ one sweep per step
+
+namespace {
+
+// What one sweep of the step reads: the window's columns, the factors and the arrays.
+struct dsweep_t {
+  int NR, J0, J1; // columns J0 .. J1: magnetic update up to J1 - 1, electric from J0 + 1
+  int NSTEP, IRD, IZMWL;
+  float FACH1, FACE1, den, dxd;
+  const unsigned char *kc;
+  float *e[3], *h[3]; // Er, Ephi, Ez and Hr, Hphi, Hz
+  const float *cx1, *cx2, *cx3, *cx5, *cx6;
+  const float *dx2, *dx3, *dx4, *dx5, *dx6;
+  float *scr; // 12*NR floats per thread
+};
+
+// Block of thread t of T: columns a .. b, and whether the electric field of column a and
+// of column b (when b > a) is computed in a private copy: a column next to another block.
+struct dblock_t {
+  int a, b;
+  bool pa, pb;
+};
+inline dblock_t dblock(const dsweep_t &s, int t, int T) {
+  const long N = s.J1 - s.J0 + 1;
+  dblock_t k;
+  k.a = s.J0 + static_cast<int>(N * t / T);
+  k.b = s.J0 + static_cast<int>(N * (t + 1) / T) - 1;
+  k.pa = t > 0 || (k.a == k.b && t < T - 1);
+  k.pb = t < T - 1 && k.b > k.a;
+  return k;
+}
+
+// The sweep of one thread's block of columns a .. b (heff8 column by column): a
+// column's magnetic update is followed by its electric update and beam source, which read
+// the new magnetic field of the column and of the one before it; the magnetic update reads
+// the old electric field of the column and of the next one. At a block boundary the first
+// column's electric field and the last column's electric and magnetic field are computed
+// in private copies (written back after all blocks are done), so that every value read
+// across a boundary is the old one; the new Hr, Hphi of the column before the block are
+// computed here a second time, from the same old values, bit for bit the neighbour's.
+[[gnu::always_inline]] inline void dsweep_block(const dsweep_t &s, int t, int T) {
+  const int NR = s.NR;
+  const dblock_t k = dblock(s, t, T);
+  const int a = k.a, b = k.b;
+  if (a > b) return;
+  const bool first = t > 0, last = t < T - 1;
+  float *const ea = s.scr + 12L * NR * t; // Er, Ephi, Ez of column a
+  float *const eb = ea + 3 * NR;          // Er, Ephi, Ez of column b (a < b)
+  float *const hb = ea + 6 * NR;          // Hr, Hphi, Hz of column b
+  float *const hl0 = ea + 9 * NR;         // new Hr, Hphi, Hz of column a - 1
+  auto base = [&](int j) { return static_cast<long>(j - s.IZMWL) * NR; };
+  const float *rl = nullptr, *pl = nullptr; // new Hr, Hphi of the column before
+  if (a > s.IZMWL) {
+    rl = s.h[0] + base(a - 1);
+    pl = s.h[1] + base(a - 1);
+  }
+  if (first) {
+    const long m = base(a - 1);
+    for (int c = 0; c < 3; ++c) std::copy(s.h[c] + m, s.h[c] + m + NR, hl0 + c * NR);
+    hcold(NR, s.FACH1, s.kc + m, s.e[0] + m, s.e[1] + m, s.e[2] + m, hl0, hl0 + NR, hl0 + 2 * NR,
+          s.cx1, s.cx2, s.cx3, s.cx5, s.cx6);
+    rl = hl0;
+    pl = hl0 + NR;
+  }
+  for (int j = a; j <= b; ++j) {
+    const long m = base(j);
+    const unsigned char *kc = s.kc + m;
+    // Magnetic update.
+    float *Hr = s.h[0] + m, *Hp = s.h[1] + m, *Hz = s.h[2] + m;
+    if (j == b && last) {
+      std::copy(Hr, Hr + NR, hb);
+      std::copy(Hp, Hp + NR, hb + NR);
+      std::copy(Hz, Hz + NR, hb + 2 * NR);
+      Hr = hb;
+      Hp = hb + NR;
+      Hz = hb + 2 * NR;
+    }
+    if (j < s.J1)
+      hcold(NR, s.FACH1, kc, s.e[0] + m, s.e[1] + m, s.e[2] + m, Hr, Hp, Hz, s.cx1, s.cx2, s.cx3,
+            s.cx5, s.cx6);
+    // Electric update and beam source.
+    float *Er = s.e[0] + m, *Ep = s.e[1] + m, *Ez = s.e[2] + m;
+    if ((j == a && k.pa) || (j == b && k.pb)) {
+      float *e = j == a ? ea : eb;
+      std::copy(Er, Er + NR, e);
+      std::copy(Ep, Ep + NR, e + NR);
+      std::copy(Ez, Ez + NR, e + 2 * NR);
+      Er = e;
+      Ep = e + NR;
+      Ez = e + 2 * NR;
+    }
+    if (j > s.J0) {
+      ecold(NR, s.FACE1, kc, Er, Ep, Ez, Hr, Hp, Hz, rl, pl, s.dx2, s.dx3, s.dx4, s.dx5, s.dx6);
+      // Source on the drive ring, where its Ez node lies in vacuum.
+      if (s.den != 0.0f) {
+        const int i = s.IRD - 1;
+        if (kcbit(kc[i], KC_OPEN) && kcbit(kc[i], KC_EZ)) {
+          const float q = qsource(j, s.NSTEP);
+          Ez[i] = Ez[i] - q * s.dxd / s.den;
+        }
       }
     }
+    rl = Hr;
+    pl = Hp;
   }
 }
+
+// The private copies of the boundary columns of block t into place.
+void dsweep_back(const dsweep_t &s, int t, int T) {
+  const int NR = s.NR;
+  const dblock_t k = dblock(s, t, T);
+  if (k.a > k.b) return;
+  const float *ea = s.scr + 12L * NR * t, *eb = ea + 3 * NR, *hb = ea + 6 * NR;
+  auto put = [&](float *const *x, int j, const float *v) {
+    const long m = static_cast<long>(j - s.IZMWL) * NR;
+    for (int c = 0; c < 3; ++c) std::copy(v + c * NR, v + (c + 1) * NR, x[c] + m);
+  };
+  if (k.pa) put(s.e, k.a, ea);
+  if (k.pb) put(s.e, k.b, eb);
+  if (t < T - 1) put(s.h, k.b, hb);
+}
+
+// The sweep compiled for the vector widths of the processor (as the monopole sweep).
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define ZELK_WIDE_SWEEP 1
+[[gnu::target("arch=x86-64-v4,prefer-vector-width=512")]] void dsweep_v4(const dsweep_t &s, int t, int T) {
+  dsweep_block(s, t, T);
+}
+[[gnu::target("arch=x86-64-v3")]] void dsweep_v3(const dsweep_t &s, int t, int T) { dsweep_block(s, t, T); }
+#endif
+void dsweep_v1(const dsweep_t &s, int t, int T) { dsweep_block(s, t, T); }
+
+void dsweep(int level, const dsweep_t &s, int t, int T) {
+#ifdef ZELK_WIDE_SWEEP
+  if (level >= 4) return dsweep_v4(s, t, T);
+  if (level >= 3) return dsweep_v3(s, t, T);
+#endif
+  dsweep_v1(s, t, T);
+}
+
+std::vector<float> dscratch; // private boundary columns of the blocks
+
+} // namespace
 
 // ------------------------------------------------------------------ the step
 
 void hefld(int NSTEP) {
+  team_follow(); // the thread count of this step
   const int NR = latc.NR;
   const int MTE = latc.MTE;
   if (NR < 1 || MTE < 1) return;
@@ -377,33 +491,62 @@ void hefld(int NSTEP) {
   // Window with the cell flags of a new front column, left open end (heff1),
   // right delay lines, stored window.
   step_open(NSTEP, 1);
-  // Magnetic update of the columns JBACK .. JFRONT - 1 (those held with their right
-  // neighbour), divided by columns: each column's axis and interior lines read only the
-  // electric field, which nothing writes in this loop.
-  {
-    const int IZMWL = lfrbk.IZMWL;
-    const int ja = std::max(eline.JBACK, IZMWL), jb = std::min(eline.JFRONT - 1, lfrbk.IZMWR - 1);
-    const float FACH1 = loccom.FACH1;
-    const unsigned char *__restrict kc = celc_data.kc.data();
-    const float *__restrict er = he_data.e[1].data();
-    const float *__restrict ep = he_data.e[2].data();
-    const float *__restrict ez = he_data.e[3].data();
-    float *__restrict hr = he_data.h[1].data();
-    float *__restrict hp = he_data.h[2].data();
-    float *__restrict hz = he_data.h[3].data();
-    const cm1_data_t &c = cm1_data;
-    const float *cx1 = c.cx1.data(), *cx2 = c.cx2.data(), *cx3 = c.cx3.data();
-    const float *cx5 = c.cx5.data(), *cx6 = c.cx6.data();
-#pragma omp parallel for schedule(static) if (static_cast<long>(jb - ja + 1) * NR >= PARMIN)
-    for (int j = ja; j <= jb; ++j)
-      hcold(static_cast<long>(j - IZMWL) * NR, NR, FACH1, kc, er, ep, ez, hr, hp, hz, cx1, cx2, cx3,
-            cx5, cx6);
-  }
-  // Right open end.
+  // Right open end: the magnetic field of column NZ from the delay lines and the old
+  // electric field of column NZ; no magnetic update of the sweep writes column NZ.
   heff6();
-  // Electric update: column 1, then the columns JBACK + 1 .. JFRONT.
+  // One sweep over the columns JBACK .. JFRONT held in memory: the magnetic update of
+  // the columns held with their right neighbour (axis and interior), the electric update
+  // and ring source of the columns after JBACK (heff8); divided among the threads in
+  // blocks of columns.
+  dsweep_t s;
+  s.NR = NR;
+  s.J0 = std::max(eline.JBACK, lfrbk.IZMWL);
+  s.J1 = std::min(eline.JFRONT, lfrbk.IZMWR);
+  s.NSTEP = NSTEP;
+  s.IRD = latc.IRDRIVE;
+  s.IZMWL = lfrbk.IZMWL;
+  s.FACH1 = loccom.FACH1;
+  s.FACE1 = loccom.FACE1;
+  s.den = qdiv();
+  s.dxd = s.den != 0.0f ? cm2_data.dx1(s.IRD) : 0.0f;
+  s.kc = celc_data.kc.data();
+  for (int c = 0; c < 3; ++c) {
+    s.e[c] = he_data.e[c + 1].data();
+    s.h[c] = he_data.h[c + 1].data();
+  }
+  const cm1_data_t &c1 = cm1_data;
+  s.cx1 = c1.cx1.data();
+  s.cx2 = c1.cx2.data();
+  s.cx3 = c1.cx3.data();
+  s.cx5 = c1.cx5.data();
+  s.cx6 = c1.cx6.data();
+  const cm2_data_t &c2 = cm2_data;
+  s.dx2 = c2.dx2.data();
+  s.dx3 = c2.dx3.data();
+  s.dx4 = c2.dx4.data();
+  s.dx5 = c2.dx5.data();
+  s.dx6 = c2.dx6.data();
+  if (s.J1 >= s.J0) {
+    if (vecisa.LEVEL < 0) vecisa.LEVEL = vecisa_widest();
+    const int level = vecisa.LEVEL;
+    const long ncol = s.J1 - s.J0 + 1;
+    const bool par = ncol * NR >= PARMIN && ncol >= 2;
+    const int tmax = par ? std::min<long>(omp_get_max_threads(), ncol) : 1;
+    const std::size_t need = static_cast<std::size_t>(12) * NR * tmax;
+    if (dscratch.size() < need) dscratch.resize(need);
+    s.scr = dscratch.data();
+    int nt = 1;
+#pragma omp parallel num_threads(tmax) if (par)
+    {
+      const int T = omp_get_num_threads();
+      if (omp_get_thread_num() == 0) nt = T;
+      dsweep(level, s, omp_get_thread_num(), T);
+    }
+    for (int t = 0; t < nt; ++t) dsweep_back(s, t, nt);
+  }
+  // Column 1 while the back of the window is there (heff7): it reads the new magnetic
+  // field of column 1 and writes electric components that no other update of the step reads.
   heff7(NSTEP);
-  heff8(NSTEP);
   // The pair of this step.
   step_close();
 }

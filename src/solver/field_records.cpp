@@ -17,7 +17,8 @@ namespace {
 constexpr long CHUNK = 8000; // entries of a wake or field record
 constexpr long CHUNKR = 400; // radial lines of a delay-line record
 
-// One field record: m entries from p on, of the array named name.
+// One field record: m entries from p on, of the array named name. p is null for a field
+// component that the run does not hold: the record holds zeros, and is read past.
 struct field_record {
   float *p;
   long m;
@@ -26,8 +27,11 @@ struct field_record {
 
 // One record per chunk of x(1 .. n).
 void add_chunks(std::vector<field_record> &recs, float *x, long n, long len, const char *name) {
-  for (long a = 0; a < n; a += len) recs.push_back({x + a, std::min(len, n - a), name});
+  for (long a = 0; a < n; a += len) recs.push_back({x ? x + a : nullptr, std::min(len, n - a), name});
 }
+
+// Data of a field component, null when the run does not hold it.
+float *held(arr1<float> &x) { return x.allocated() ? x.data() : nullptr; }
 
 // Lines 1 .. NRN of component k, slot s of a delay line (NRN, 2, NPT).
 float *line_of(arr3<float> &x, int k, int s) {
@@ -56,17 +60,18 @@ std::vector<field_record> field_records() {
   add_chunks(recs, wzwy_data.wy.data(), msz.MSZW, CHUNK, "wy");
   add_pair(recs, stk_data.hvstk, "hvstk", stk_data.hvstk1, "hvstk1");
   add_pair(recs, stk_data.hvstl, "hvstl", stk_data.hvstl1, "hvstl1");
-  for (int c = 1; c <= 3; ++c) add_chunks(recs, he_data.h[c].data(), msz.NMESH, CHUNK, "hv");
-  for (int c = 1; c <= 3; ++c) add_chunks(recs, he_data.e[c].data(), msz.NMESH, CHUNK, "ev");
+  for (int c = 1; c <= 3; ++c) add_chunks(recs, held(he_data.h[c]), msz.NMESH, CHUNK, "hv");
+  for (int c = 1; c <= 3; ++c) add_chunks(recs, held(he_data.e[c]), msz.NMESH, CHUNK, "ev");
   return recs;
 }
 
 } // namespace
 
 void store() {
+  const std::vector<float> zeros(CHUNK, 0.0f);
   for (const field_record &f : field_records()) {
     binrec r;
-    r.put(f.p, f.m);
+    r.put(f.p ? f.p : zeros.data(), f.m);
     bwrite(ndev.NSAVE, r);
   }
 }
@@ -74,6 +79,6 @@ void store() {
 void reload() {
   for (const field_record &f : field_records()) {
     binrec r = bread(ndev.NREST, static_cast<std::size_t>(4 * f.m), f.name);
-    r.get(f.p, f.m);
+    if (f.p) r.get(f.p, f.m);
   }
 }

@@ -27,6 +27,8 @@ struct lfrbk_t { int IZFRL = 0, IZFRR = 0, IZMWL = 0, IZMWR = 0; };
 // Field arrays (he_data): ev = (Er, Ephi, Ez), hv = (Hr, Hphi, Hz), node index
 // m = (j - IZMWL)*NR + i. Each component is its own contiguous array e[c], h[c]
 // (c = 1, 2, 3; index 0 unused) so that the field step runs over unit-stride data.
+// A component that the run's mode keeps at 0 (Hr, Ephi, Hz of the monopole) may be left
+// unallocated (size 0): it reads as 0 everywhere and is written as 0 to the save file.
 struct he_data_t {
   arr1<float> e[4];
   arr1<float> h[4];
@@ -118,6 +120,13 @@ extern cm2_data_t cm2_data;
 extern nap_data_t nap_data;
 extern celc_data_t celc_data;
 
-// Element accessors in the notation of the formulas: ev(c, m), hv(c, m).
-inline float &ev(int c, long m) { return he_data.e[c](m); }
-inline float &hv(int c, long m) { return he_data.h[c](m); }
+// Element accessors in the notation of the formulas: ev(c, m), hv(c, m). An element of a
+// component not held reads as 0; a value stored there is dropped.
+inline float &fldat(arr1<float> &x, long m) {
+  if (x.allocated()) return x(m);
+  thread_local float zero;
+  zero = 0.0f;
+  return zero;
+}
+inline float &ev(int c, long m) { return fldat(he_data.e[c], m); }
+inline float &hv(int c, long m) { return fldat(he_data.h[c], m); }

@@ -22,10 +22,12 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <vector>
 
 #include "geometry/mesh.hpp"
 #include "run/constants.hpp"
 #include "run/params.hpp"
+#include "run/teamwait.hpp"
 #include "solver/fields.hpp"
 #include "solver/step.hpp"
 
@@ -53,20 +55,18 @@ void mecoef() {
 
 // Bitwise select: a where mask is all ones, b where it is 0. Keeps the value of a skipped
 // (metal) node bit for bit and lets the compiler vectorise the loop without branches.
-static inline float sel(std::uint32_t mask, float a, float b) {
+[[gnu::always_inline]] static inline float sel(std::uint32_t mask, float a, float b) {
   return std::bit_cast<float>((std::bit_cast<std::uint32_t>(a) & mask) |
                               (std::bit_cast<std::uint32_t>(b) & ~mask));
 }
 
-// Magnetic update of one column: nodes b .. b + NR - 1 (0-based), lines 1 .. NR. Line
-// NR lies under the wall: the Ez of a line NR + 1 counts as 0 (node b + NR is line 1 of
-// the next column), so it is updated on its own after the loop.
-static inline void hcol(long b, int NR, float fach, const unsigned char *__restrict kc,
-                        const float *__restrict er, const float *__restrict ez, float *__restrict hp,
-                        const float *__restrict ex1) {
-  const unsigned char *k = kc + b;
-  const float *r = er + b, *z = ez + b;
-  float *h = hp + b;
+// Magnetic update of one column, lines 1 .. NR: h the column's Hphi (updated in place),
+// r, z its Er, Ez, with r[NR ..] the column to its right, k its cell codes. Line NR lies
+// under the wall: the Ez of a line NR + 1 counts as 0 (z[NR] is line 1 of the next
+// column), so it is updated on its own after the loop.
+[[gnu::always_inline]] static inline void hcol(int NR, float fach, const unsigned char *__restrict k,
+                                               const float *__restrict r, const float *__restrict z,
+                                               float *__restrict h, const float *__restrict ex1) {
   for (int i = 0; i < NR - 1; ++i) {
     const std::uint32_t c = k[i];
     const float w = static_cast<float>(1u + kcbit(c, KC_CUT)); // 2 in a cut cell
@@ -83,14 +83,13 @@ static inline void hcol(long b, int NR, float fach, const unsigned char *__restr
   }
 }
 
-// Electric update of lines 2 .. NR of one column with base b (0-based node of line 1).
-static inline void ecol(long b, int NR, float face, const unsigned char *__restrict kc,
-                        float *__restrict er, float *__restrict ez, const float *__restrict hp,
-                        const float *__restrict ex4, const float *__restrict ex5,
-                        const float *__restrict ex6) {
-  const unsigned char *k = kc + b;
-  float *r = er + b, *z = ez + b;
-  const float *h = hp + b, *hl = hp + b - NR;
+// Electric update of lines 2 .. NR of one column: r, z its Er, Ez (updated in place), h
+// its new Hphi, hl the new Hphi of the column to its left.
+[[gnu::always_inline]] static inline void ecol(int NR, float face, const unsigned char *__restrict k,
+                                               float *__restrict r, float *__restrict z,
+                                               const float *__restrict h, const float *__restrict hl,
+                                               const float *__restrict ex4, const float *__restrict ex5,
+                                               const float *__restrict ex6) {
   for (int i = 1; i < NR; ++i) {
     const std::uint32_t c = k[i];
     const float s1 = static_cast<float>(kcbit(c, KC_ER)); // Er edge factor
@@ -104,92 +103,240 @@ static inline void ecol(long b, int NR, float face, const unsigned char *__restr
   }
 }
 
+namespace {
+
+// What one sweep of the step reads: the window's columns, the factors and the arrays.
+struct sweep_t {
+  int NR, J0, J1;   // columns J0 .. J1: magnetic update up to J1 - 1, electric from J0 + 1
+  bool col1;        // column 1 is J0 and takes the treatment of the left end
+  int K, IRD, IZMWL;
+  float FACE, FACH, FACQ;
+  const unsigned char *kc;
+  float *er, *ez, *hp;
+  const float *ex1, *ex4, *ex5, *ex6;
+  float *scr; // 6*NR floats per thread
+};
+
+// Column 1 while the back of the window is there: lines below the left pipe, the Hphi of
+// the ghost column 0 from the left delay lines, no metal test. r, z, h column 1.
+void col1_update(const sweep_t &s, float *r, float *z, const float *h) {
+  const int NR = s.NR, IRD = s.IRD;
+  const float FACE = s.FACE, FACQ = s.FACQ;
+  const float q = qkval(s.K + 1);
+  const int n = std::min({pipes.IRPL - 1, NR, static_cast<int>(stk_data.hvstk.n1)});
+  for (int i = 1; i <= n; ++i) {
+    const float G = left_ghost(2, i);
+    r[i - 1] = r[i - 1] + sjdg(1, i) * FACE * (G - h[i - 1]);
+    if (i == 1)
+      z[0] = z[0] + 4.0f * FACE * cm3_data.ex1(1) * h[0];
+    else
+      z[i - 1] = z[i - 1] + sjdg(3, i) * FACE * cm3_data.ex4(i) *
+                                (cm3_data.ex5(i) * h[i - 1] - cm3_data.ex6(i) * h[i - 2]);
+    if (i == IRD && (sjdg(3, i) != 0.0f || IRD == 1)) {
+      if (i == 1)
+        z[0] = z[0] - 4.0f * q * cm3_data.ex1(1) / (FACQ * gdr(1));
+      else
+        z[i - 1] = z[i - 1] - 0.5f * q * cm3_data.ex1(i) / (FACQ * gr(i));
+    }
+  }
+}
+
+// Block of thread t of T: columns a .. b, and whether the electric field of column a and
+// of column b (when b > a) is computed in a private copy: a column next to another block.
+struct block_t {
+  int a, b;
+  bool pa, pb;
+};
+inline block_t block(const sweep_t &s, int t, int T) {
+  const long N = s.J1 - s.J0 + 1;
+  block_t k;
+  k.a = s.J0 + static_cast<int>(N * t / T);
+  k.b = s.J0 + static_cast<int>(N * (t + 1) / T) - 1;
+  k.pa = t > 0 || (k.a == k.b && t < T - 1);
+  k.pb = t < T - 1 && k.b > k.a;
+  return k;
+}
+
+// The sweep of one thread's block of columns a .. b. A column's magnetic update is
+// followed by its electric update, which reads the new Hphi of the column and of the one
+// before it; the magnetic update reads the old Er, Ez of the column and of the next one.
+// At a block boundary the neighbour's values are not waited for: the first column's Er,
+// Ez and the last column's Er, Ez, Hphi are computed in private copies (written back
+// after all blocks are done), so that every value read across a boundary is the old one,
+// and the new Hphi of the column before the block is computed here a second time, from
+// the same old values, bit for bit the neighbour's.
+[[gnu::always_inline]] inline void sweep_block(const sweep_t &s, int t, int T) {
+  const int NR = s.NR;
+  const block_t k = block(s, t, T);
+  const int a = k.a, b = k.b;
+  if (a > b) return;
+  const bool first = t > 0, last = t < T - 1; // boundary columns held in private copies
+  float *const ea = s.scr + 6L * NR * t;      // Er, Ez of column a
+  float *const eb = ea + 2 * NR;              // Er, Ez of column b (a < b)
+  float *const hb = ea + 4 * NR;              // Hphi of column b
+  float *const hl0 = ea + 5 * NR;             // new Hphi of column a - 1
+  auto base = [&](int j) { return static_cast<long>(j - s.IZMWL) * NR; };
+  const float axf = 4.0f * s.FACE * s.ex1[0];
+  const float gdr1 = gdr(1);
+  const bool ring = s.IRD >= 2 && s.IRD <= NR;
+  const float grd = ring ? gr(s.IRD) : 1.0f;
+
+  const float *hprev = a > s.IZMWL ? s.hp + base(a - 1) : nullptr;
+  if (first) {
+    const long m = base(a - 1);
+    std::copy(s.hp + m, s.hp + m + NR, hl0);
+    hcol(NR, s.FACH, s.kc + m, s.er + m, s.ez + m, hl0, s.ex1);
+    hprev = hl0;
+  }
+  for (int j = a; j <= b; ++j) {
+    const long m = base(j);
+    const unsigned char *kc = s.kc + m;
+    // Magnetic update.
+    float *h = s.hp + m;
+    if (j == b && last) {
+      std::copy(h, h + NR, hb);
+      h = hb;
+    }
+    if (j < s.J1) hcol(NR, s.FACH, kc, s.er + m, s.ez + m, h, s.ex1);
+    // Electric update.
+    float *r = s.er + m, *z = s.ez + m;
+    if ((j == a && k.pa) || (j == b && k.pb)) {
+      float *e = j == a ? ea : eb;
+      std::copy(r, r + NR, e);
+      std::copy(z, z + NR, e + NR);
+      r = e;
+      z = e + NR;
+    }
+    if (j == 1 && s.col1) {
+      col1_update(s, r, z, h);
+    } else if (j > s.J0) {
+      const float q = qkval(s.K - j + 2);
+      // Axis node.
+      if (kcbit(kc[0], KC_OPEN)) {
+        const float s1 = kcbit(kc[0], KC_ER) ? 1.0f : 0.0f;
+        r[0] = r[0] + s1 * s.FACE * (hprev[0] - h[0]);
+        z[0] = z[0] + axf * h[0];
+        if (s.IRD == 1) z[0] = z[0] - 4.0f * q * s.ex1[0] / (s.FACQ * gdr1);
+      }
+      ecol(NR, s.FACE, kc, r, z, h, hprev, s.ex4, s.ex5, s.ex6);
+      // Source on the drive ring.
+      if (ring) {
+        const int i = s.IRD - 1;
+        if (kcbit(kc[i], KC_OPEN) && kcbit(kc[i], KC_EZ)) z[i] = z[i] - 0.5f * q * s.ex1[i] / (s.FACQ * grd);
+      }
+    }
+    hprev = h;
+  }
+}
+
+// The private copies of the boundary columns of block t into place.
+void sweep_back(const sweep_t &s, int t, int T) {
+  const int NR = s.NR;
+  const block_t k = block(s, t, T);
+  if (k.a > k.b) return;
+  const float *ea = s.scr + 6L * NR * t, *eb = ea + 2 * NR, *hb = ea + 4 * NR;
+  auto put = [&](int j, const float *e) {
+    const long m = static_cast<long>(j - s.IZMWL) * NR;
+    std::copy(e, e + NR, s.er + m);
+    std::copy(e + NR, e + 2 * NR, s.ez + m);
+  };
+  if (k.pa) put(k.a, ea);
+  if (k.pb) put(k.b, eb);
+  if (t < T - 1) std::copy(hb, hb + NR, s.hp + static_cast<long>(k.b - s.IZMWL) * NR);
+}
+
+// The sweep compiled for the vector widths of the processor: AVX-512, AVX2 and the
+// baseline; the arithmetic is the same element by element (no contraction), so every
+// version gives the same bits.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define ZELK_WIDE_SWEEP 1
+[[gnu::target("arch=x86-64-v4,prefer-vector-width=512")]] void sweep_v4(const sweep_t &s, int t, int T) {
+  sweep_block(s, t, T);
+}
+[[gnu::target("arch=x86-64-v3")]] void sweep_v3(const sweep_t &s, int t, int T) { sweep_block(s, t, T); }
+#endif
+void sweep_v1(const sweep_t &s, int t, int T) { sweep_block(s, t, T); }
+
+void sweep(int level, const sweep_t &s, int t, int T) {
+#ifdef ZELK_WIDE_SWEEP
+  if (level >= 4) return sweep_v4(s, t, T);
+  if (level >= 3) return sweep_v3(s, t, T);
+#endif
+  sweep_v1(s, t, T);
+}
+
+std::vector<float> scratch; // private boundary columns of the blocks
+
+} // namespace
+
+vecisa_t vecisa;
+
+int vecisa_widest() {
+#ifdef ZELK_WIDE_SWEEP
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("x86-64-v4")) return 4;
+  if (__builtin_cpu_supports("x86-64-v3")) return 3;
+#endif
+  return 1;
+}
+
 void mefld(int NSTEP) {
+  team_follow(); // the thread count of this step
   const int NR = latc.NR;
   const int NZ = latc.NZ;
   const int MTE = latc.MTE;
   if (NR < 1 || MTE < 1) return;
 
-  // 2 to 5. Window with the cell flags of a new front column, delay lines, stored window.
+  // Window with the cell flags of a new front column, delay lines, stored window.
   step_open(NSTEP, 0);
   const int JBACK = eline.JBACK, JFRONT = eline.JFRONT;
 
-  const float FACE = parcom.FACE, FACH = parcom.FACH, FACQ = parcom.FACQ;
-  const unsigned char *__restrict kc = celc_data.kc.data();
-  float *__restrict er = he_data.e[1].data();
-  float *__restrict ez = he_data.e[3].data();
-  float *__restrict hp = he_data.h[2].data();
-  const float *__restrict ex1 = cm3_data.ex1.data();
-  const float *__restrict ex4 = cm3_data.ex4.data();
-  const float *__restrict ex5 = cm3_data.ex5.data();
-  const float *__restrict ex6 = cm3_data.ex6.data();
-  const int IZMWL = lfrbk.IZMWL, IZMWR = lfrbk.IZMWR;
-  auto base = [&](int j) { return static_cast<long>(j - IZMWL) * NR; };
-
-  // 6. Magnetic update of the columns JBACK .. JFRONT - 1 (those held with their right
-  // neighbour), divided by columns.
-  {
-    const int ja = std::max(JBACK, IZMWL), jb = std::min(JFRONT - 1, IZMWR - 1);
-#pragma omp parallel for schedule(static) if (static_cast<long>(jb - ja + 1) * NR >= PARMIN)
-    for (int j = ja; j <= jb; ++j) hcol(base(j), NR, FACH, kc, er, ez, hp, ex1);
-  }
-
-  // 7. Right open end.
+  // Right open end: Hphi of column NZ below the right pipe from the delay lines; no
+  // magnetic update of the step writes column NZ, its electric update reads it.
   if (JFRONT == NZ) right_end();
 
-  const int K = (NSTEP - 1) / MTE; // the head is in column K + 1
-  const int IRD = latc.IRDRIVE;
-
-  // 8. Column 1 while the back of the window is there: lines below the left pipe, the
-  // Hphi of the ghost column 0 from the left delay lines, no metal test.
-  if (JBACK == 1 && IZMWL == 1) {
-    const float q = qkval(K + 1);
-    const int n = std::min({pipes.IRPL - 1, NR, static_cast<int>(stk_data.hvstk.n1)});
-    for (int i = 1; i <= n; ++i) {
-      const float G = left_ghost(2, i);
-      ev(1, i) = ev(1, i) + sjdg(1, i) * FACE * (G - hv(2, i));
-      if (i == 1)
-        ev(3, 1) = ev(3, 1) + 4.0f * FACE * cm3_data.ex1(1) * hv(2, 1);
-      else
-        ev(3, i) = ev(3, i) + sjdg(3, i) * FACE * cm3_data.ex4(i) *
-                                  (cm3_data.ex5(i) * hv(2, i) - cm3_data.ex6(i) * hv(2, i - 1));
-      if (i == IRD && (sjdg(3, i) != 0.0f || IRD == 1)) {
-        if (i == 1)
-          ev(3, 1) = ev(3, 1) - 4.0f * q * cm3_data.ex1(1) / (FACQ * gdr(1));
-        else
-          ev(3, i) = ev(3, i) - 0.5f * q * cm3_data.ex1(i) / (FACQ * gr(i));
-      }
+  // One sweep over the columns JBACK .. JFRONT (those held in memory): the magnetic
+  // update of the columns held with their right neighbour, the electric update with the
+  // beam source of the columns after JBACK, and column 1 while the back of the window is
+  // there; divided among the threads in blocks of columns.
+  sweep_t s;
+  s.NR = NR;
+  s.J0 = std::max(JBACK, lfrbk.IZMWL);
+  s.J1 = std::min(JFRONT, lfrbk.IZMWR);
+  s.col1 = JBACK == 1 && lfrbk.IZMWL == 1;
+  s.K = (NSTEP - 1) / MTE; // the head is in column K + 1
+  s.IRD = latc.IRDRIVE;
+  s.IZMWL = lfrbk.IZMWL;
+  s.FACE = parcom.FACE;
+  s.FACH = parcom.FACH;
+  s.FACQ = parcom.FACQ;
+  s.kc = celc_data.kc.data();
+  s.er = he_data.e[1].data();
+  s.ez = he_data.e[3].data();
+  s.hp = he_data.h[2].data();
+  s.ex1 = cm3_data.ex1.data();
+  s.ex4 = cm3_data.ex4.data();
+  s.ex5 = cm3_data.ex5.data();
+  s.ex6 = cm3_data.ex6.data();
+  if (s.J1 >= s.J0) {
+    if (vecisa.LEVEL < 0) vecisa.LEVEL = vecisa_widest();
+    const int level = vecisa.LEVEL;
+    const long ncol = s.J1 - s.J0 + 1;
+    const bool par = ncol * NR >= PARMIN && ncol >= 2;
+    const int tmax = par ? std::min<long>(omp_get_max_threads(), ncol) : 1;
+    const std::size_t need = static_cast<std::size_t>(6) * NR * tmax;
+    if (scratch.size() < need) scratch.resize(need);
+    s.scr = scratch.data();
+    int nt = 1;
+#pragma omp parallel num_threads(tmax) if (par)
+    {
+      const int T = omp_get_num_threads();
+      if (omp_get_thread_num() == 0) nt = T;
+      sweep(level, s, omp_get_thread_num(), T);
     }
+    for (int t = 0; t < nt; ++t) sweep_back(s, t, nt);
   }
 
-  // 9. Electric update of the columns JBACK + 1 .. JFRONT with the beam source, divided
-  // by columns; a column reads the new Hphi of itself and of the column before it.
-  {
-    const int ja = std::max(JBACK + 1, IZMWL + 1), jb = std::min(JFRONT, IZMWR);
-    const float axf = 4.0f * FACE * ex1[0];
-    const float gdr1 = gdr(1);
-    const bool ring = IRD >= 2 && IRD <= NR;
-    const float grd = ring ? gr(IRD) : 1.0f;
-#pragma omp parallel for schedule(static) if (static_cast<long>(jb - ja + 1) * NR >= PARMIN)
-    for (int j = ja; j <= jb; ++j) {
-      const long b = base(j);
-      const float q = qkval(K - j + 2);
-      // Axis node.
-      if (kcbit(kc[b], KC_OPEN)) {
-        const float s1 = kcbit(kc[b], KC_ER) ? 1.0f : 0.0f;
-        er[b] = er[b] + s1 * FACE * (hp[b - NR] - hp[b]);
-        ez[b] = ez[b] + axf * hp[b];
-        if (IRD == 1) ez[b] = ez[b] - 4.0f * q * ex1[0] / (FACQ * gdr1);
-      }
-      ecol(b, NR, FACE, kc, er, ez, hp, ex4, ex5, ex6);
-      // Source on the drive ring.
-      if (ring) {
-        const long m = b + IRD - 1;
-        if (kcbit(kc[m], KC_OPEN) && kcbit(kc[m], KC_EZ)) ez[m] = ez[m] - 0.5f * q * ex1[IRD - 1] / (FACQ * grd);
-      }
-    }
-  }
-
-  // 10. The pair of this step.
+  // The pair of this step.
   step_close();
 }

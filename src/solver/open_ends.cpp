@@ -31,6 +31,25 @@ void delay_push(arr3<float> &x, int i, int k, float val) {
   x(i, k, NPT) = val;
 }
 
+void delay_shift(arr3<float> &x, int n) {
+  const int MTE = latc.MTE;
+  n = std::min<long>(n, x.n1);
+  if (n < 1 || x.n2 < 2) return;
+  // Slot s of component k holds lines 1 .. n1 contiguously, component 2 right after 1.
+  float *p = x.data();
+  const long plane = 2 * x.n1;
+  for (int s = std::max(2, NPT - 2 * MTE); s <= NPT; ++s) {
+    const float *from = p + (s - 1) * plane;
+    float *to = p + (s - 2) * plane;
+    if (n == x.n1) {
+      std::copy(from, from + plane, to);
+    } else {
+      std::copy(from, from + n, to);
+      std::copy(from + x.n1, from + x.n1 + n, to + x.n1);
+    }
+  }
+}
+
 // Number of delay-line lines that a pipe of radial index irp serves.
 static int nlines(int irp) {
   return std::min({irp - 1, latc.NR, static_cast<int>(stk_data.hvstk.n1)});
@@ -47,6 +66,8 @@ void push_left(int NSTEP) {
   const float dq1 = qkval(nb + 1) - qkval(na + 1); // change seen by column 1
   const float dq2 = qkval(nc) - qkval(na);         // change seen by column 2
   const int ngr = static_cast<int>(gr_data.gr.size());
+  delay_shift(stk_data.hvstk, n);
+  delay_shift(stk_data.hvstk1, n);
   for (int i = 1; i <= n; ++i) {
     for (int k = 1; k <= 2; ++k) {
       float x1 = hfld(k, i, 1), x2 = hfld(k, i, 2);
@@ -56,8 +77,8 @@ void push_left(int NSTEP) {
         x1 = x1 + F * dq1;
         x2 = x2 + F * dq2;
       }
-      delay_push(stk_data.hvstk, i, k, x1);
-      delay_push(stk_data.hvstk1, i, k, x2);
+      stk_data.hvstk(i, k, NPT) = x1;
+      stk_data.hvstk1(i, k, NPT) = x2;
     }
   }
 }
@@ -65,10 +86,12 @@ void push_left(int NSTEP) {
 void push_right() {
   const int NZ = latc.NZ;
   const int n = nlines(pipes.IRPR);
+  delay_shift(stk_data.hvstl, n);
+  delay_shift(stk_data.hvstl1, n);
   for (int i = 1; i <= n; ++i)
     for (int k = 1; k <= 2; ++k) {
-      delay_push(stk_data.hvstl, i, k, hfld(k, i, NZ - 1));
-      delay_push(stk_data.hvstl1, i, k, hfld(k, i, NZ - 2));
+      stk_data.hvstl(i, k, NPT) = hfld(k, i, NZ - 1);
+      stk_data.hvstl1(i, k, NPT) = hfld(k, i, NZ - 2);
     }
 }
 

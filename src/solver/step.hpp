@@ -62,6 +62,9 @@ void step_close();
 // Push val into line i, component k of delay line x: the 2*MTE + 1 newest slots move
 // down by one, slot 40 takes val.
 void delay_push(arr3<float> &x, int i, int k, float val);
+// The same move for lines 1 .. n of both components at once (slot by slot, contiguous);
+// the caller then sets slot 40 of each of those lines.
+void delay_shift(arr3<float> &x, int n);
 // Push the magnetic field of columns 1, 2 into the left delay lines, with the change
 // of the bunch's own pipe field outside the drive ring.
 void push_left(int NSTEP);
@@ -77,14 +80,20 @@ float qkval(int n);
 
 // ---------------------------------------------------------------- time steps
 void mefld(int NSTEP); // monopole (MROT = 0)
+// Vector width of the field-step loops (vecisa): 1 the baseline x86-64 code, 3 AVX2,
+// 4 AVX-512; below 1 the widest the processor has, taken at the first step. The levels
+// give the same bits: only the number of nodes per instruction differs.
+struct vecisa_t { int LEVEL = -1; };
+extern vecisa_t vecisa;
+int vecisa_widest();
 void hefld(int NSTEP); // dipole (MROT = 1)
 // Parts of the dipole step: the left open end with the beam's own dipole field (pushes
 // the left delay lines), the right open end (column NZ), the coefficients and column 1 of
-// the electric update, the electric update of the columns JBACK + 1 .. JFRONT.
+// the electric update. The electric update of the columns JBACK + 1 .. JFRONT (heff8) is
+// done column by column in the sweep of hefld, each column after its magnetic update.
 void heff1(int NSTEP);
 void heff6();
 void heff7(int NSTEP);
-void heff8(int NSTEP);
 
 // ---------------------------------------------------------------- wake integration
 void wakecl();

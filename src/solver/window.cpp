@@ -104,28 +104,28 @@ bool shift() {
   const long src = static_cast<long>(JBPREV - lfrbk.IZMWL + 1) * NR; // 0-based offset
   const long keep = std::max(0L, static_cast<long>(JFPREV - JBPREV) * NR);
   const long ncopy = std::max(0L, std::min(keep, NMESH - src));
-  float *arrs[6] = {he_data.h[1].data(), he_data.h[2].data(), he_data.h[3].data(),
-                    he_data.e[1].data(), he_data.e[2].data(), he_data.e[3].data()};
+  // The components the run holds (all six, or the three of the monopole).
+  float *arrs[6];
+  int na = 0;
+  for (arr1<float> *x : {&he_data.h[1], &he_data.h[2], &he_data.h[3], &he_data.e[1],
+                         &he_data.e[2], &he_data.e[3]})
+    if (x->size() >= NMESH) arrs[na++] = x->data();
   unsigned char *kc = celc_data.kc.data();
   const bool havekc = celc_data.kc.size() >= NMESH;
   if (src > 0 && ncopy > 0) {
-    for (float *a : arrs) std::memmove(a, a + src, static_cast<std::size_t>(ncopy) * sizeof(float));
+    for (int a = 0; a < na; ++a)
+      std::memmove(arrs[a], arrs[a] + src, static_cast<std::size_t>(ncopy) * sizeof(float));
     if (havekc) std::memmove(kc, kc + src, static_cast<std::size_t>(ncopy));
   }
   // The new front column and the spare columns start from zero field (and metal code
   // until bcdet's classification is taken over).
-  float *__restrict h1 = arrs[0], *__restrict h2 = arrs[1], *__restrict h3 = arrs[2];
-  float *__restrict e1 = arrs[3], *__restrict e2 = arrs[4], *__restrict e3 = arrs[5];
-#pragma omp parallel for schedule(static) if (NMESH - keep >= 32768)
-  for (long m = keep; m < NMESH; ++m) {
-    h1[m] = 0.0f;
-    h2[m] = 0.0f;
-    h3[m] = 0.0f;
-    e1[m] = 0.0f;
-    e2[m] = 0.0f;
-    e3[m] = 0.0f;
-    if (havekc) kc[m] = 0;
+#pragma omp parallel if (NMESH - keep >= 32768)
+  for (int a = 0; a < na; ++a) {
+    float *__restrict x = arrs[a];
+#pragma omp for schedule(static) nowait
+    for (long m = keep; m < NMESH; ++m) x[m] = 0.0f;
   }
+  if (havekc && keep < NMESH) std::memset(kc + keep, 0, static_cast<std::size_t>(NMESH - keep));
   move_stored(JBACK, static_cast<int>(NMESH / NR));
   return true;
 }

@@ -88,9 +88,10 @@ TEST(Derived, GaussianMonopoleRunWithDerivedWakeLength) {
   EXPECT_EQ(msz.NMESH, 2600);
   EXPECT_EQ(msz.MSZW, 106);
   EXPECT_EQ(msz.MSZQ, 116);
+  // The monopole holds Er, Ez and Hphi only (no field-line plot: no Hz sum).
   for (int c = 1; c <= 3; ++c) {
-    EXPECT_EQ(he_data.e[c].size(), 2600);
-    EXPECT_EQ(he_data.h[c].size(), 2600);
+    EXPECT_EQ(he_data.e[c].size(), c == 2 ? 0 : 2600);
+    EXPECT_EQ(he_data.h[c].size(), c == 2 ? 2600 : 0);
     EXPECT_EQ(flg_data.sj[c].size(), 2600);
   }
   EXPECT_EQ(flg_data.iflg.size(), 2600);
@@ -146,6 +147,45 @@ TEST(Derived, ArraysAreAllocatedAgainWithTheSizesOfEachRun) {
   alloc_napoly();
   EXPECT_EQ(nap_data.sfg.size(), 11);
   EXPECT_EQ(nap_data.slg.size(), 11);
+}
+
+// The field components a run holds: all six for the dipole (and any other mode), Er, Ez
+// and Hphi for the monopole, with Hz where the field-line plots sum Hphi in it (all
+// columns held); the others read as 0.
+TEST(Derived, FieldComponentsHeldByTheMode) {
+  struct fcase {
+    int mrot;
+    bool lple, lcback;
+    bool held[2][3]; // [e, h][c - 1]
+  } cases[] = {
+      {1, false, true, {{true, true, true}, {true, true, true}}},
+      {2, false, true, {{true, true, true}, {true, true, true}}},
+      {0, false, true, {{true, false, true}, {false, true, false}}},
+      {0, true, true, {{true, false, true}, {false, true, false}}},
+      {0, true, false, {{true, false, true}, {false, true, true}}},
+  };
+  for (const fcase &f : cases) {
+    base_setup();
+    wpl.MROT = f.mrot;
+    mp.LPLE = f.lple;
+    mp.NSHOT = 5;
+    win2.LCBACK = f.lcback;
+    derive_run();
+    for (int c = 1; c <= 3; ++c) {
+      EXPECT_EQ(he_data.e[c].size(), f.held[0][c - 1] ? msz.NMESH : 0)
+          << "MROT " << f.mrot << " LPLE " << f.lple << " LCBACK " << f.lcback << " e" << c;
+      EXPECT_EQ(he_data.h[c].size(), f.held[1][c - 1] ? msz.NMESH : 0)
+          << "MROT " << f.mrot << " LPLE " << f.lple << " LCBACK " << f.lcback << " h" << c;
+    }
+  }
+  base_setup();
+  derive_run();
+  he_data.e[3].fill(1.0f);
+  EXPECT_EQ(ev(2, 5), 0.0f); // Ephi of the monopole
+  ev(2, 5) = 3.0f;            // dropped
+  EXPECT_EQ(ev(2, 5), 0.0f);
+  EXPECT_EQ(hv(1, msz.NMESH), 0.0f);
+  EXPECT_EQ(ev(3, 5), 1.0f);
 }
 
 TEST(Derived, EndOfProcessReleasesEveryRunArray) {
