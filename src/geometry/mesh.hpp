@@ -5,6 +5,14 @@
 #include "run/arrays.hpp"
 
 inline constexpr int MAXPTS = 20000; // contour lines
+// The largest number of radial mesh lines: 30 columns of them and the mesh points must
+// still be counted by a node index of 32 bits with room for the eight hit directions.
+inline constexpr int MAXNR = 8000000;
+// The largest number of mesh steps that a coordinate, an arc radius or the length may
+// span: indices of the z mesh, their doubling for half-cell input, the sample counts of
+// the contour walk (a third of a step) and of an arc (ten per step of its radius) all
+// stay within 32 bits.
+inline constexpr int MAXSTEPS = 67108864;
 
 // Mesh and contour indices (latc).
 struct latc_t {

@@ -3,11 +3,13 @@
 // (mode 2). Column j lies at z = (j - 1) DDZ; a radius goes to its line by the radius
 // rule of the zones. Values outside the mesh are clamped and written back.
 #include <algorithm>
+#include <string>
 
 #include "geometry/mesh.hpp"
 #include "geometry/setup.hpp"
 #include "run/constants.hpp"
 #include "run/params.hpp"
+#include "run/stops.hpp"
 
 namespace {
 
@@ -20,6 +22,10 @@ void setprm_mesh(float RAD, float &ZLFT, float &ZRGT, float &RMIN) {
   // z mesh: a given step fixes the number of steps over the length; without it the
   // number of lines NZ fixes the step, and the radial zone is uniform with NR lines.
   if (latc.DDZ != 0.0f) {
+    // The length is counted in steps before it is rounded.
+    if (!(geo.ZL / latc.DDZ < static_cast<float>(MAXSTEPS)))
+      stop_real("DDZ", latc.DDZ,
+                "GIVES MORE THAN " + std::to_string(MAXSTEPS) + " Z MESH STEPS OVER THE LENGTH OF THE STRUCTURE.");
     latc.NZ = nint(geo.ZL / latc.DDZ);
     if (half) latc.NZ *= 2;
     latc.NR = lat2.NRL;

@@ -10,34 +10,21 @@
 #include "run/constants.hpp"
 #include "run/params.hpp"
 #include "run/records.hpp"
+#include "run/stops.hpp"
 #include "run/units.hpp"
 #include "solver/bunch.hpp"
 #include "solver/fields.hpp"
-
-namespace {
-
-[[noreturn]] void stop_int(const char *name, long value, const char *why) {
-  rec(ndev.NOUT, "(1X,A,A,A,I7,A)", "*** STOP *** ", name, " =", value, why);
-  zstop();
-}
-
-[[noreturn]] void stop_real(const char *name, float value, const char *why) {
-  rec(ndev.NOUT, "(1X,A,A,A,G13.5,A)", "*** STOP *** ", name, " =", value, why);
-  zstop();
-}
-
-} // namespace
 
 void run_mte() {
   win2.LCFRON = true;
   latc.MTE = (win2.LTAVO && wpl.MROT == 1) ? 4 : mp.MT;
   mp.UBTE = mp.UBT;
   // Every later rule divides by MTE, SIG and NSHOT or cuts the bunch at ISIG*SIG.
-  if (latc.MTE < 1) stop_int("MT", latc.MTE, " MUST BE AT LEAST 1");
-  if (!(latc.SIG > 0.0f)) stop_real("SIG", latc.SIG, " MUST BE GREATER THAN 0");
-  if (mp.ISIG < 1 && cdis.NBUNCH >= 1) stop_int("ISIG", mp.ISIG, " MUST BE AT LEAST 1");
+  if (latc.MTE < 1) stop_int("MT", latc.MTE, "MUST BE AT LEAST 1");
+  if (!(latc.SIG > 0.0f)) stop_real("SIG", latc.SIG, "MUST BE GREATER THAN 0");
+  if (mp.ISIG < 1 && cdis.NBUNCH >= 1) stop_int("ISIG", mp.ISIG, "MUST BE AT LEAST 1");
   if (mp.NSHOT < 1 && (mp.LPLE || mp.LPLC))
-    stop_int("NSHOT", mp.NSHOT, " MUST BE AT LEAST 1 WITH LPLE OR LPLC");
+    stop_int("NSHOT", mp.NSHOT, "MUST BE AT LEAST 1 WITH LPLE OR LPLC");
 }
 
 void run_derive_7() {
@@ -49,7 +36,7 @@ void run_derive_7() {
   bshape(0.0f);
   // The table length is needed for the allocation, also where qkset is not called.
   const float nh = 2.0f * cdis.ZHALF / ddz;
-  if (!(nh < 1.0e9f)) stop_real("SIG", latc.SIG, " GIVES A BUNCH TOO LONG FOR THE MESH");
+  if (!(nh < 1.0e9f)) stop_real("SIG", latc.SIG, "GIVES A BUNCH TOO LONG FOR THE MESH");
   qkar.NQ = nint(nh) + 2;
 }
 
@@ -65,12 +52,12 @@ void run_derive_8(bool RESTORED) {
   if (mp.LSAV) mp.LCPUTM = true;
   // The wake points and the time steps must be countable in 32 bits.
   const float nub = mp.UBTE / ddz;
-  if (!(nub > -0.5f && nub < 1.0e9f)) stop_real("UBT", mp.UBTE, " GIVES NO VALID NUMBER OF WAKE POINTS");
+  if (!(nub > -0.5f && nub < 1.0e9f)) stop_real("UBT", mp.UBTE, "GIVES NO VALID NUMBER OF WAKE POINTS");
   mp.NUBT = nint(nub);
   mp.NW = mp.NUBT + 1;
   mp.LPLEC = mp.LPLE || mp.LPLC;
   const long long nt = (static_cast<long long>(latc.NZ) + mp.NUBT) * latc.MTE + latc.MTE + 1;
-  if (nt > INT_MAX / 2) stop_int("MT", latc.MTE, " GIVES TOO MANY TIME STEPS");
+  if (nt > INT_MAX / 2) stop_int("MT", latc.MTE, "GIVES TOO MANY TIME STEPS");
   wind.NT = static_cast<int>(nt);
   if (RESTORED) return;
 
@@ -116,13 +103,26 @@ void run_lfftany() { lfftany_rule(mp.LFFT, mp.LFFTL, mp.LFFTA, mp.LFFTT, mp.LSPE
 
 void run_sizes_alloc() {
   const long long nmesh = 30LL * latc.NR + msz.NP;
-  if (nmesh > INT_MAX / 8) stop_int("NR", latc.NR, " GIVES TOO MANY MESH POINTS");
+  if (nmesh > INT_MAX / 8) stop_int("NR", latc.NR, "GIVES TOO MANY MESH POINTS");
   msz.NMESH = static_cast<int>(nmesh);
   msz.MSZW = mp.NW + 5;
   msz.MSZQ = win2.LCBACK ? mp.NW + 15 : wind.NT / latc.MTE + 10;
   const long NMESH = msz.NMESH, NRN = msz.NRN, MSZW = msz.MSZW;
   // A long bunch with a short wake fills more table entries than MSZQ.
   const long nq = msz.MSZQ > qkar.NQ ? msz.MSZQ : qkar.NQ;
+
+  // Bytes of the arrays below and of the cell codes of the step: per node six field
+  // components, the cell flag, three edge factors, eight hit directions and one code;
+  // per radial line the four delay lines and the twelve update coefficients.
+  const long long bytes = NMESH * (6LL * 4 + 4 + 3 * 4 + 8 * 4 + 1) + NRN * (4LL * 2 * NPT * 4 + 12 * 4) +
+                          MSZW * 4LL * 4 + nq * 4LL;
+  note_run_memory(NMESH, bytes);
+  const long long limit = memory_limit();
+  if (bytes > limit) {
+    rec(ndev.NOUT, "(1X,A,I12,A,I20,A,I20,A)", "*** STOP *** NMESH =", NMESH, " NEEDS", static_cast<long>(bytes),
+        " BYTES FOR THE ARRAYS OF THE RUN, MORE THAN THE", static_cast<long>(limit), " BYTES OF MEMORY.");
+    zstop();
+  }
 
   for (int c = 1; c <= 3; ++c) {
     he_data.h[c].release();

@@ -68,7 +68,7 @@ void prmesh(int NW, bool BEAMONLY, float RAD, int &MTREC, float &RATIO) {
     if (static_cast<float>(npw) <= static_cast<float>(np)) np = npw;
   }
   if (np > INT_MAX / 8 || np < 0) {
-    rec(U, "(1X,A,I7,A,I7,A)", "*** STOP *** NR =", NR, " NZ =", NZ, " GIVE TOO MANY MESH POINTS");
+    rec(U, "(1X,A,I10,A,I10,A)", "*** STOP *** NR =", NR, " NZ =", NZ, " GIVE TOO MANY MESH POINTS");
     zstop();
   }
   msz.NP = static_cast<int>(np);

@@ -139,16 +139,26 @@ void check_contour(int NLAST) {
 
 // Decode the stored lines from..to-1 of a repeat group once more (their second and
 // later passes). Returns true when one of them is the end line.
-bool repeat_group(contour_t &c, int from, int to) {
+bool repeat_group(contour_t &c, int from, int to, bool &stored) {
+  stored = false;
   for (int j = from; j < to; ++j) {
     float VAL[3];
     int IC[5];
     int IERR;
     flot(geolines[j], NCOLS, VAL, IC, IERR);
     if (IC[4] != -1) continue;
+    stored = true;
     if (store_line(c, VAL, j)) return true;
   }
   return false;
+}
+
+// The passes of a repeat group after its first one; a group whose lines store nothing
+// (repeat marks only) adds nothing however often it is taken, so its passes end there,
+// and a group that stores lines ends at the length limit of the contour.
+void repeat_passes(contour_t &c, int gstart, int L, int count, bool &end) {
+  bool stored = true;
+  for (--count; count > 0 && gstart < L && !end && stored; --count) end = repeat_group(c, gstart, L, stored);
 }
 
 // The record before the geometry lines: one number, read list-directed and not used
@@ -196,12 +206,13 @@ void flot(const std::string &LINE, int NCOL, float VAL[3], int ICODE[5], int &IE
       const double x = !digits ? 0.0 : V == 0.0 ? s * 0.0 : s * V * pow10i(es * e);
       if (rz) {
         const int n = trunc_int(x);
-        const int an = n < 0 ? -n : n;
-        if (n == -2147483647 - 1 || an < 1 || an > 2000) {
+        // The index is tested before it is negated: -n of the least integer overflows.
+        if (n < -2000 || n > 2000 || n == 0) {
           rec(ndev.NOUT, "(1X,A,I7,A,72A1)", "*** STOP *** RZ INDEX", n,
               " IN MESH INPUT LINE --> ", cols72(line));
           zstop();
         }
+        const int an = n < 0 ? -n : n;
         const float rzv = var.RZ(an);
         ICODE[slot] = n;
         VAL[slot] = static_cast<float>(s) * rzv;
@@ -364,7 +375,7 @@ void inputi(bool LADD, int &NPTS, int &NLINES, int &NLAST, float &ZMAX, float &R
         dump_and_stop(L);
       }
       // The group is taken count times in all; an empty group needs no passes.
-      for (--count; count > 0 && gstart < L && !end; --count) end = repeat_group(c, gstart, L);
+      repeat_passes(c, gstart, L, count, end);
       open = false;
       if (!end) continue;
     } else {
@@ -405,7 +416,7 @@ void inputd(bool LADD, int &NPTS, int NLINES, int &NLAST, float &ZMAX, float &RM
         gstart = L + 1;
         count = IC[4];
       } else if (open) {
-        for (--count; count > 0 && gstart < L && !end; --count) end = repeat_group(c, gstart, L);
+        repeat_passes(c, gstart, L, count, end);
         open = false;
       }
       continue;

@@ -195,6 +195,7 @@ void check_inputs() {
   check_finite("TPS", &mp.TPS, 1, 53);
   check_count("NLAST0", mp.NLAST0, 0, MAXPTS, 53);
   check_count("IRUN", mp.IRUN, 0, 999999999, 54);
+  check_finite("CUTOFF", &mp.CUTOFF, 1, 54);
   check_finite("ALPHA", &wfun.ALPHA, 1, 54);
   check_finite("ZSEP", &crbw.ZSEP, 1, 54);
   check_finite("REDUCE", &mp.REDUCE, 1, 54);

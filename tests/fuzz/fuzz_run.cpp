@@ -1,0 +1,249 @@
+// Fuzz runner: runs seeded mutants of the given decks through the program, each in a
+// folder of its own with a time limit, and classifies every ending.
+//
+//   zelk_fuzz --zelk BUILD/zelk [--seed S] [--count N] [--jobs J] [--timeout SEC]
+//             [--work DIR] [--keep DIR] [--mem MB] DECK...
+//
+// Good endings: exit 0 after the end block with finite numbers in every output file;
+// exit 1 with "*** STOP ***" or "*** ERROR ***" on the report and the line naming it on
+// standard error; exit 1 with a "zelk: " diagnostic (a fatal read error). Bad endings:
+// a signal, a time-out, a sanitizer report, an exit 1 without a message, another exit
+// status, an exit 0 without the end block, NaN or Infinity in an output file. Each bad
+// mutant is kept in the keep folder as a deck with a note of its mutations and ending.
+// The exit status is 0 when no ending was bad.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "mutate.hpp"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct options {
+  std::string zelk;
+  std::uint64_t seed = 1;
+  long count = 300;
+  int jobs = 4;
+  double timeout = 30.0;
+  long mem_mb = 2048;
+  fs::path work = fs::temp_directory_path() / "zelk_fuzz";
+  fs::path keep;
+  std::vector<std::string> decks;
+};
+
+std::string slurp(const fs::path &p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+struct job {
+  long index = 0;
+  pid_t pid = 0;
+  fs::path dir;
+  std::string deck, what, base;
+  std::chrono::steady_clock::time_point start;
+  bool killed = false;
+};
+
+// The mutant of index i: its base deck and its mutations follow from (seed, i) alone,
+// so that any mutant is made again from its number.
+void make_mutant(const options &o, const std::vector<std::string> &texts, long i, job &j) {
+  fuzz_rng rng(o.seed * 0x100000001B3ULL + static_cast<std::uint64_t>(i));
+  const std::size_t d = rng.below(texts.size());
+  j.base = fs::path(o.decks[d]).filename().string();
+  j.what.clear();
+  j.deck = mutate_deck(texts[d], rng, j.what);
+}
+
+pid_t launch(const options &o, const job &j) {
+  pid_t pid = fork();
+  if (pid != 0) return pid;
+  // Child: the mutant runs in its own folder, stdin empty, one thread.
+  if (chdir(j.dir.c_str()) != 0) _exit(127);
+  int in = open("/dev/null", O_RDONLY);
+  int out = open("stdout.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  int err = open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  dup2(in, 0);
+  dup2(out, 1);
+  dup2(err, 2);
+  setpgid(0, 0);
+  setenv("OMP_NUM_THREADS", "1", 1);
+  setenv("OMP_WAIT_POLICY", "passive", 1);
+  // Sanitizer reports get exit statuses of their own; a sanitizer build keeps its
+  // resident memory under the limit, a plain build its address space.
+  const std::string rss = std::to_string(o.mem_mb);
+  setenv("ASAN_OPTIONS", ("detect_leaks=0:exitcode=86:hard_rss_limit_mb=" + rss).c_str(), 1);
+  setenv("UBSAN_OPTIONS", "halt_on_error=1:exitcode=87:print_stacktrace=1", 1);
+  if (std::getenv("ZELK_FUZZ_SANITIZED") == nullptr) {
+    struct rlimit rl;
+    rl.rlim_cur = rl.rlim_max = static_cast<rlim_t>(o.mem_mb) << 20;
+    setrlimit(RLIMIT_AS, &rl);
+  }
+  execl(o.zelk.c_str(), o.zelk.c_str(), "case.in", static_cast<char *>(nullptr));
+  _exit(127);
+}
+
+bool has(const std::string &t, const char *s) { return t.find(s) != std::string::npos; }
+
+// NaN or Infinity written as a number: an output line that holds one, other than an
+// echo of a deck line that holds it as text.
+bool nonfinite_in(const std::string &text, const std::string &deck) {
+  std::vector<std::string> deck_nf;
+  {
+    std::stringstream ss(deck);
+    for (std::string l; std::getline(ss, l);) {
+      std::size_t a = l.find_first_not_of(' '), b = l.find_last_not_of(' ');
+      if (a != std::string::npos && (has(l, "NaN") || has(l, "Inf") || has(l, "nan") || has(l, "inf")))
+        deck_nf.push_back(l.substr(a, b - a + 1));
+    }
+  }
+  std::stringstream ss(text);
+  for (std::string l; std::getline(ss, l);) {
+    if (!has(l, "NaN") && !has(l, "Inf") && !has(l, "nan") && !has(l, "inf")) continue;
+    bool echo = false;
+    for (const auto &d : deck_nf)
+      if (has(l, d.c_str())) echo = true;
+    if (!echo) return true;
+  }
+  return false;
+}
+
+std::string classify(const job &j, int status) {
+  const std::string err = slurp(j.dir / "stderr.txt");
+  const std::string report = slurp(j.dir / "case.out");
+  if (j.killed) return "bad: time-out";
+  if (has(err, "Sanitizer") || has(err, "runtime error:")) return "bad: sanitizer report";
+  if (WIFSIGNALED(status)) return "bad: signal " + std::to_string(WTERMSIG(status));
+  const int rc = WEXITSTATUS(status);
+  bool nf = false;
+  for (const char *ext : {"out", "pot", "top"}) {
+    const fs::path p = j.dir / (std::string("case.") + ext);
+    if (fs::exists(p) && nonfinite_in(slurp(p), j.deck)) nf = true;
+  }
+  if (rc == 0) {
+    if (nf) return "bad: NaN or Infinity with exit 0";
+    if (!has(report, "ZELK_MP ENDED WITHOUT ERROR")) return "bad: exit 0 without the end block";
+    return "good: normal end";
+  }
+  if (rc == 1) {
+    if (nf) return "bad: NaN or Infinity in the output of a stopped run";
+    if (has(report, "*** STOP ***") || has(report, "*** ERROR ***")) {
+      if (!has(err, "zelk: run stopped, see case.out")) return "bad: stop not named on standard error";
+      return "good: stop on the report";
+    }
+    if (has(err, "zelk: ")) return "good: diagnostic";
+    return "bad: exit 1 without a message";
+  }
+  return "bad: exit status " + std::to_string(rc);
+}
+
+void usage() {
+  std::cerr << "usage: zelk_fuzz --zelk PROGRAM [--seed S] [--count N] [--jobs J] "
+               "[--timeout SEC] [--mem MB] [--work DIR] [--keep DIR] DECK...\n";
+  std::exit(2);
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  options o;
+  for (int k = 1; k < argc; ++k) {
+    std::string a = argv[k];
+    auto val = [&]() -> std::string {
+      if (k + 1 >= argc) usage();
+      return argv[++k];
+    };
+    if (a == "--zelk") o.zelk = val();
+    else if (a == "--seed") o.seed = std::stoull(val());
+    else if (a == "--count") o.count = std::stol(val());
+    else if (a == "--jobs") o.jobs = std::max(1, std::stoi(val()));
+    else if (a == "--timeout") o.timeout = std::stod(val());
+    else if (a == "--mem") o.mem_mb = std::stol(val());
+    else if (a == "--work") o.work = val();
+    else if (a == "--keep") o.keep = val();
+    else if (!a.empty() && a[0] == '-') usage();
+    else o.decks.push_back(a);
+  }
+  if (o.zelk.empty() || o.decks.empty()) usage();
+  o.zelk = fs::absolute(o.zelk).string();
+  std::vector<std::string> texts;
+  for (const auto &d : o.decks) texts.push_back(slurp(d));
+  fs::remove_all(o.work);
+  fs::create_directories(o.work);
+  if (!o.keep.empty()) fs::create_directories(o.keep);
+
+  std::map<std::string, long> counts;
+  std::vector<job> running;
+  long next = 0, bad = 0;
+  while (next < o.count || !running.empty()) {
+    while (next < o.count && static_cast<int>(running.size()) < o.jobs) {
+      job j;
+      j.index = next++;
+      make_mutant(o, texts, j.index, j);
+      j.dir = o.work / std::to_string(j.index);
+      fs::create_directories(j.dir);
+      std::ofstream(j.dir / "case.in", std::ios::binary) << j.deck;
+      j.start = std::chrono::steady_clock::now();
+      j.pid = launch(o, j);
+      running.push_back(j);
+    }
+    bool reaped = false;
+    for (std::size_t k = 0; k < running.size();) {
+      job &j = running[k];
+      int status = 0;
+      pid_t r = waitpid(j.pid, &status, WNOHANG);
+      if (r == 0) {
+        const double t = std::chrono::duration<double>(std::chrono::steady_clock::now() - j.start).count();
+        if (t > o.timeout && !j.killed) {
+          j.killed = true;
+          kill(-j.pid, SIGKILL);
+          kill(j.pid, SIGKILL);
+        }
+        ++k;
+        continue;
+      }
+      const std::string c = classify(j, status);
+      ++counts[c];
+      if (c.rfind("bad", 0) == 0) {
+        ++bad;
+        std::cout << "mutant " << j.index << " of " << j.base << ": " << c << "\n" << j.what;
+        if (!o.keep.empty()) {
+          const std::string stem = "mutant_" + std::to_string(o.seed) + "_" + std::to_string(j.index);
+          std::ofstream(o.keep / (stem + ".in"), std::ios::binary) << j.deck;
+          std::ofstream(o.keep / (stem + ".txt"))
+              << "base deck: " << j.base << "\nending: " << c << "\n" << j.what << "--- stderr\n"
+              << slurp(j.dir / "stderr.txt").substr(0, 4000);
+        }
+      } else {
+        fs::remove_all(j.dir);
+      }
+      running.erase(running.begin() + static_cast<long>(k));
+      reaped = true;
+    }
+    if (!reaped) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  std::cout << "zelk_fuzz: seed " << o.seed << ", " << o.count << " mutants\n";
+  for (const auto &kv : counts) std::cout << "  " << kv.second << "  " << kv.first << "\n";
+  if (bad == 0) fs::remove_all(o.work);
+  return bad == 0 ? 0 : 1;
+}
