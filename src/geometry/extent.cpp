@@ -55,7 +55,8 @@ inline void arc_sample(walk_t &w, float r, float z) {
 }
 
 std::string beyond_mesh() {
-  return "SPANS MORE THAN " + std::to_string(MAXSTEPS) + " MESH STEPS, MORE THAN THE MESH CAN HOLD.";
+  return "SPANS MORE THAN " + std::to_string(MAXSTEPS) +
+         " MESH STEPS OR 1.0E9 M, MORE THAN THE MESH CAN HOLD.";
 }
 
 // The smallest mesh step of the walk: the z step and the radial steps of every zone.
@@ -129,7 +130,7 @@ void walk_circle(walk_t &w, int k) {
   }
   // The centre goes to the mesh and the arc is sampled ten times per step of its
   // radius: a radius of more mesh steps than the mesh can hold stops here.
-  if (!(rho <= static_cast<float>(MAXSTEPS) * smallest_step(w)))
+  if (!(rho <= static_cast<float>(MAXSTEPS) * smallest_step(w) && rho <= MAXCOORD))
     stop_real("RADIUS OF THE CIRCLE ON CONTOUR LINE " + std::to_string(k), ZZ(k), beyond_mesh());
   float THETA = 2.0f * std::asin(clamp1(C / (2.0f * rho)));
   float PHI = std::acos(clamp1(C / (2.0f * rho)));
@@ -231,9 +232,9 @@ void walk_ellipse(walk_t &w, int k) {
         std::fabs((R2 - RM) / A) > lim)
       ellipse_connection(RM, ZM, A, B);
   }
-  if (!(A <= static_cast<float>(MAXSTEPS) * dr))
+  if (!(A <= static_cast<float>(MAXSTEPS) * dr && A <= MAXCOORD))
     stop_real("SEMI-AXIS A OF THE ELLIPSE ON CONTOUR LINE " + std::to_string(k), A, beyond_mesh());
-  if (!(B <= static_cast<float>(MAXSTEPS) * dz))
+  if (!(B <= static_cast<float>(MAXSTEPS) * dz && B <= MAXCOORD))
     stop_real("SEMI-AXIS B OF THE ELLIPSE ON CONTOUR LINE " + std::to_string(k), B, beyond_mesh());
   latc.IR(k) = nint(A / dr) + 1;
   latc.IZ(k) = nint(B / dz) + 1;
@@ -302,22 +303,22 @@ void center(float RTOP, float ZL0, float &RTOP1, float &ZL1, float &RMIN, float 
 }
 
 // Every point of the contour, its radius too, is walked in thirds of the z step: a
-// coordinate of more z steps than the mesh can hold stops before it is walked.
+// coordinate of more z steps than the mesh can hold, or farther from the origin than
+// the arcs can be fitted at, stops before it is walked.
 static void check_coordinates(float ZMAX) {
   float dz = latc.DDZ;
   if (dz == 0.0f && latc.NZ > 1) {
-    const int steps = symt.LHALF ? (latc.NZ - 1) / 2 : latc.NZ - 1;
     if (latc.NZ - 1 > MAXSTEPS) stop_int("NZ", latc.NZ, beyond_mesh());
+    const int steps = symt.LHALF ? (latc.NZ - 1) / 2 : latc.NZ - 1;
     dz = ZMAX / static_cast<float>(std::max(steps, 1));
   }
-  if (!(dz > 0.0f)) return;
-  const float lim = static_cast<float>(MAXSTEPS) * dz;
+  const float lim = dz > 0.0f ? std::min(static_cast<float>(MAXSTEPS) * dz, MAXCOORD) : MAXCOORD;
   for (int k = 1; k <= latc.NPTS; ++k) {
     const float r = geo.RR(k), z = geo.ZZ(k);
     if (!(r > -1.0f)) continue; // arc marker
-    const std::string line = " OF CONTOUR LINE " + std::to_string(k);
-    if (!(std::fabs(z) <= lim)) stop_real("Z" + line, z, beyond_mesh());
-    if (!(std::fabs(r) <= lim)) stop_real("R" + line, r, beyond_mesh());
+    const std::string line = std::to_string(k);
+    if (!(std::fabs(z) <= lim)) stop_real(std::string("Z OF CONTOUR LINE ").append(line), z, beyond_mesh());
+    if (!(std::fabs(r) <= lim)) stop_real(std::string("R OF CONTOUR LINE ").append(line), r, beyond_mesh());
   }
 }
 

@@ -23,9 +23,12 @@ void setprm_mesh(float RAD, float &ZLFT, float &ZRGT, float &RMIN) {
   // number of lines NZ fixes the step, and the radial zone is uniform with NR lines.
   if (latc.DDZ != 0.0f) {
     // The length is counted in steps before it is rounded.
-    if (!(geo.ZL / latc.DDZ < static_cast<float>(MAXSTEPS)))
+    const float q = geo.ZL / latc.DDZ;
+    if (!(q < static_cast<float>(MAXSTEPS)))
       stop_real("DDZ", latc.DDZ,
                 "GIVES MORE THAN " + std::to_string(MAXSTEPS) + " Z MESH STEPS OVER THE LENGTH OF THE STRUCTURE.");
+    if (!(q >= 0.5f))
+      stop_real("DDZ", latc.DDZ, "IS LONGER THAN THE STRUCTURE: IT GIVES NO Z MESH STEP.");
     latc.NZ = nint(geo.ZL / latc.DDZ);
     if (half) latc.NZ *= 2;
     latc.NR = lat2.NRL;

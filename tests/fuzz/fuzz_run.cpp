@@ -105,25 +105,29 @@ pid_t launch(const options &o, const job &j) {
 
 bool has(const std::string &t, const char *s) { return t.find(s) != std::string::npos; }
 
-// NaN or Infinity written as a number: an output line that holds one, other than an
-// echo of a deck line that holds it as text.
+// NaN or Infinity written as a number: a word of an output file that holds one and is
+// not a word of the deck (a title or a geometry line echoed as text).
 bool nonfinite_in(const std::string &text, const std::string &deck) {
-  std::vector<std::string> deck_nf;
-  {
-    std::stringstream ss(deck);
-    for (std::string l; std::getline(ss, l);) {
-      std::size_t a = l.find_first_not_of(' '), b = l.find_last_not_of(' ');
-      if (a != std::string::npos && (has(l, "NaN") || has(l, "Inf") || has(l, "nan") || has(l, "inf")))
-        deck_nf.push_back(l.substr(a, b - a + 1));
-    }
+  auto sep = [](char c) { return c == ' ' || c == '\n' || c == '\'' || c == '"' || c == ','; };
+  std::vector<std::string> words;
+  for (std::size_t a = 0; a < deck.size();) {
+    while (a < deck.size() && sep(deck[a])) ++a;
+    std::size_t b = a;
+    while (b < deck.size() && !sep(deck[b])) ++b;
+    if (b > a) words.push_back(deck.substr(a, b - a));
+    a = b;
   }
-  std::stringstream ss(text);
-  for (std::string l; std::getline(ss, l);) {
-    if (!has(l, "NaN") && !has(l, "Inf") && !has(l, "nan") && !has(l, "inf")) continue;
-    bool echo = false;
-    for (const auto &d : deck_nf)
-      if (has(l, d.c_str())) echo = true;
-    if (!echo) return true;
+  for (const char *pat : {"NaN", "Inf", "nan", "inf"}) {
+    for (std::size_t p = text.find(pat); p != std::string::npos; p = text.find(pat, p + 1)) {
+      std::size_t a = p, b = p;
+      while (a > 0 && !sep(text[a - 1])) --a;
+      while (b < text.size() && !sep(text[b])) ++b;
+      const std::string w = text.substr(a, b - a);
+      bool echo = false;
+      for (const auto &d : words)
+        if (d == w) echo = true;
+      if (!echo) return true;
+    }
   }
   return false;
 }
@@ -131,7 +135,10 @@ bool nonfinite_in(const std::string &text, const std::string &deck) {
 std::string classify(const job &j, int status) {
   const std::string err = slurp(j.dir / "stderr.txt");
   const std::string report = slurp(j.dir / "case.out");
-  if (j.killed) return "bad: time-out";
+  // A run that is still stepping its fields when the limit comes is long, not hung.
+  if (j.killed)
+    return has(slurp(j.dir / "stdout.txt"), "RUN STARTED") ? "long run: cut at the time limit while stepping"
+                                                           : "bad: time-out";
   if (has(err, "Sanitizer") || has(err, "runtime error:")) return "bad: sanitizer report";
   if (WIFSIGNALED(status)) return "bad: signal " + std::to_string(WTERMSIG(status));
   const int rc = WEXITSTATUS(status);
