@@ -2,14 +2,19 @@
 // folder of its own with a time limit, and classifies every ending.
 //
 //   zelk_fuzz --zelk BUILD/zelk [--seed S] [--count N] [--jobs J] [--timeout SEC]
-//             [--work DIR] [--keep DIR] [--mem MB] DECK...
+//             [--mem MB] [--sanitized] [--work DIR] [--keep DIR] [--also-keep TEXT] DECK...
+//
+// Each mutant runs with one thread, standard input empty, its memory held to MB
+// megabytes (the address space of a plain build; the resident memory of a build with
+// the sanitizers, --sanitized, whose shadow memory needs the address space).
 //
 // Good endings: exit 0 after the end block with finite numbers in every output file;
 // exit 1 with "*** STOP ***" or "*** ERROR ***" on the report and the line naming it on
 // standard error; exit 1 with a "zelk: " diagnostic (a fatal read error). Bad endings:
 // a signal, a time-out, a sanitizer report, an exit 1 without a message, another exit
 // status, an exit 0 without the end block, NaN or Infinity in an output file. Each bad
-// mutant is kept in the keep folder as a deck with a note of its mutations and ending.
+// mutant is kept in the keep folder as a deck with a note of its mutations and ending
+// (and so is every mutant whose ending contains the text of --also-keep).
 // The exit status is 0 when no ending was bad.
 #include <fcntl.h>
 #include <signal.h>
@@ -44,6 +49,8 @@ struct options {
   int jobs = 4;
   double timeout = 30.0;
   long mem_mb = 2048;
+  bool sanitized = false; // the program is built with the sanitizers
+  std::string also_keep;  // endings that contain this text are kept too
   fs::path work = fs::temp_directory_path() / "zelk_fuzz";
   fs::path keep;
   std::vector<std::string> decks;
@@ -94,7 +101,7 @@ pid_t launch(const options &o, const job &j) {
   const std::string rss = std::to_string(o.mem_mb);
   setenv("ASAN_OPTIONS", ("detect_leaks=0:exitcode=86:hard_rss_limit_mb=" + rss).c_str(), 1);
   setenv("UBSAN_OPTIONS", "halt_on_error=1:exitcode=87:print_stacktrace=1", 1);
-  if (std::getenv("ZELK_FUZZ_SANITIZED") == nullptr) {
+  if (!o.sanitized) {
     struct rlimit rl;
     rl.rlim_cur = rl.rlim_max = static_cast<rlim_t>(o.mem_mb) << 20;
     setrlimit(RLIMIT_AS, &rl);
@@ -139,6 +146,9 @@ std::string classify(const job &j, int status) {
   if (j.killed)
     return has(slurp(j.dir / "stdout.txt"), "RUN STARTED") ? "long run: cut at the time limit while stepping"
                                                            : "bad: time-out";
+  // A run larger than the fuzz lets a sanitized process hold is large, not faulty (a
+  // plain build meets the limit as a failed allocation and stops).
+  if (has(err, "hard rss limit exhausted")) return "large run: cut at the memory limit";
   if (has(err, "Sanitizer") || has(err, "runtime error:")) return "bad: sanitizer report";
   if (WIFSIGNALED(status)) return "bad: signal " + std::to_string(WTERMSIG(status));
   const int rc = WEXITSTATUS(status);
@@ -156,6 +166,7 @@ std::string classify(const job &j, int status) {
     if (nf) return "bad: NaN or Infinity in the output of a stopped run";
     if (has(report, "*** STOP ***") || has(report, "*** ERROR ***")) {
       if (!has(err, "zelk: run stopped, see case.out")) return "bad: stop not named on standard error";
+      if (has(report, "GROW WITHOUT BOUND")) return "good: stop on the report, fields grew without bound";
       return "good: stop on the report";
     }
     if (has(err, "zelk: ")) return "good: diagnostic";
@@ -166,7 +177,7 @@ std::string classify(const job &j, int status) {
 
 void usage() {
   std::cerr << "usage: zelk_fuzz --zelk PROGRAM [--seed S] [--count N] [--jobs J] "
-               "[--timeout SEC] [--mem MB] [--work DIR] [--keep DIR] DECK...\n";
+               "[--timeout SEC] [--mem MB] [--sanitized] [--work DIR] [--keep DIR] [--also-keep TEXT] DECK...\n";
   std::exit(2);
 }
 
@@ -188,6 +199,8 @@ int main(int argc, char **argv) {
     else if (a == "--mem") o.mem_mb = std::stol(val());
     else if (a == "--work") o.work = val();
     else if (a == "--keep") o.keep = val();
+    else if (a == "--sanitized") o.sanitized = true;
+    else if (a == "--also-keep") o.also_keep = val();
     else if (!a.empty() && a[0] == '-') usage();
     else o.decks.push_back(a);
   }
@@ -231,8 +244,9 @@ int main(int argc, char **argv) {
       }
       const std::string c = classify(j, status);
       ++counts[c];
-      if (c.rfind("bad", 0) == 0) {
-        ++bad;
+      const bool is_bad = c.rfind("bad", 0) == 0;
+      if (is_bad || (!o.also_keep.empty() && has(c, o.also_keep.c_str()))) {
+        if (is_bad) ++bad;
         std::cout << "mutant " << j.index << " of " << j.base << ": " << c << "\n" << j.what;
         if (!o.keep.empty()) {
           const std::string stem = "mutant_" + std::to_string(o.seed) + "_" + std::to_string(j.index);
