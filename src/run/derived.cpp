@@ -103,7 +103,9 @@ void run_lfftany() { lfftany_rule(mp.LFFT, mp.LFFTL, mp.LFFTA, mp.LFFTT, mp.LSPE
 
 void run_sizes_alloc() {
   const long long nmesh = 30LL * latc.NR + msz.NP;
-  if (nmesh > INT_MAX / 8) stop_int("NR", latc.NR, "GIVES TOO MANY MESH POINTS");
+  if (nmesh > INT_MAX / 8)
+    stop_memory(nmesh, run_array_bytes(nmesh, msz.NRN, mp.NW + 5LL, qkar.NQ),
+                ", MORE NODES THAN A 32-BIT NODE INDEX CAN COUNT.");
   msz.NMESH = static_cast<int>(nmesh);
   msz.MSZW = mp.NW + 5;
   msz.MSZQ = win2.LCBACK ? mp.NW + 15 : wind.NT / latc.MTE + 10;
@@ -111,18 +113,12 @@ void run_sizes_alloc() {
   // A long bunch with a short wake fills more table entries than MSZQ.
   const long nq = msz.MSZQ > qkar.NQ ? msz.MSZQ : qkar.NQ;
 
-  // Bytes of the arrays below and of the cell codes of the step: per node six field
-  // components, the cell flag, three edge factors, eight hit directions and one code;
-  // per radial line the four delay lines and the twelve update coefficients.
-  const long long bytes = NMESH * (6LL * 4 + 4 + 3 * 4 + 8 * 4 + 1) + NRN * (4LL * 2 * NPT * 4 + 12 * 4) +
-                          MSZW * 4LL * 4 + nq * 4LL;
+  // The sizes are known: a run whose arrays do not fit stops before any is allocated.
+  const long long bytes = run_array_bytes(NMESH, NRN, MSZW, nq);
   note_run_memory(NMESH, bytes);
   const long long limit = memory_limit();
-  if (bytes > limit) {
-    rec(ndev.NOUT, "(1X,A,I12,A,I20,A,I20,A)", "*** STOP *** NMESH =", NMESH, " NEEDS", static_cast<long>(bytes),
-        " BYTES FOR THE ARRAYS OF THE RUN, MORE THAN THE", static_cast<long>(limit), " BYTES OF MEMORY.");
-    zstop();
-  }
+  if (bytes > limit)
+    stop_memory(NMESH, bytes, ", MORE THAN THE " + std::to_string(limit) + " BYTES OF MEMORY.");
 
   for (int c = 1; c <= 3; ++c) {
     he_data.h[c].release();

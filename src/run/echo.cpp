@@ -10,6 +10,7 @@
 #include "run/derived.hpp"
 #include "run/params.hpp"
 #include "run/records.hpp"
+#include "run/stops.hpp"
 #include "run/units.hpp"
 #include "solver/fields.hpp"
 
@@ -68,8 +69,9 @@ void prmesh(int NW, bool BEAMONLY, float RAD, int &MTREC, float &RATIO) {
     if (static_cast<float>(npw) <= static_cast<float>(np)) np = npw;
   }
   if (np > INT_MAX / 8 || np < 0) {
-    rec(U, "(1X,A,I10,A,I10,A)", "*** STOP *** NR =", NR, " NZ =", NZ, " GIVE TOO MANY MESH POINTS");
-    zstop();
+    const long long nmesh = 30LL * NR + np;
+    stop_memory(nmesh, run_array_bytes(nmesh, NR + 1LL, NW + 5LL, 0),
+                ", MORE NODES THAN A 32-BIT NODE INDEX CAN COUNT.");
   }
   msz.NP = static_cast<int>(np);
   if (BEAMONLY) return;

@@ -14,6 +14,7 @@
 #include "run/constants.hpp"
 #include "run/records.hpp"
 #include "run/units.hpp"
+#include "solver/fields.hpp"
 
 namespace {
 std::string rtrim(std::string s) {
@@ -31,6 +32,19 @@ void stop_int(const std::string &name, long value, const std::string &why) {
 
 void stop_real(const std::string &name, float value, const std::string &why) {
   rec(ndev.NOUT, "(1X,A,A,A,G13.5,1X,A)", "*** STOP *** ", name, " =", value, rtrim(why));
+  zstop();
+}
+
+long long run_array_bytes(long long NMESH, long long NRN, long long MSZW, long long NQ) {
+  // Per node six field components, the cell flag, three edge factors, eight hit
+  // directions and the cell code of the step; per radial line the four delay lines of
+  // NPT slots and the twelve update coefficients; four wake arrays; the table.
+  return NMESH * (6 * 4 + 4 + 3 * 4 + 8 * 4 + 1) + NRN * (4 * 2 * NPT * 4 + 12 * 4) + MSZW * 4 * 4 + NQ * 4;
+}
+
+void stop_memory(long long NMESH, long long bytes, const std::string &why) {
+  rec(ndev.NOUT, "(1X,A)", "*** STOP *** NMESH = " + std::to_string(NMESH) + " NEEDS " + std::to_string(bytes) +
+                               " BYTES FOR THE ARRAYS OF THE RUN" + rtrim(why));
   zstop();
 }
 
@@ -56,10 +70,7 @@ void out_of_memory() {
   delete[] reserve;
   reserve = nullptr;
   std::set_new_handler(nullptr);
-  rec(ndev.NOUT, "(1X,A,I12,A,I20,A)", "*** STOP *** NMESH =", static_cast<long>(run_nmesh),
-      " NEEDS", static_cast<long>(run_bytes),
-      " BYTES FOR THE ARRAYS OF THE RUN: AN ALLOCATION FAILED, THE MEMORY IS EXHAUSTED.");
-  zstop();
+  stop_memory(run_nmesh, run_bytes, ": AN ALLOCATION FAILED, THE MEMORY IS EXHAUSTED.");
 }
 
 void on_signal(int sig) {

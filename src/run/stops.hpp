@@ -9,6 +9,12 @@
 // The memory that the arrays of a run may take (bytes): the physical memory of the
 // machine, or less where the process limits say so.
 long long memory_limit();
+// Bytes of the run's arrays for NMESH nodes, NRN radial lines, MSZW wake points and a
+// line-charge table of NQ entries.
+long long run_array_bytes(long long NMESH, long long NRN, long long MSZW, long long NQ);
+// The stop of a run whose arrays cannot be held: " *** STOP *** NMESH = n NEEDS b BYTES
+// FOR THE ARRAYS OF THE RUN" and why.
+[[noreturn]] void stop_memory(long long NMESH, long long bytes, const std::string &why);
 // The size of the run's mesh and the bytes its arrays need, named by the stop that an
 // allocation failure writes.
 void note_run_memory(long long NMESH, long long bytes);

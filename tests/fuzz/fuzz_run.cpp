@@ -23,6 +23,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -206,6 +207,10 @@ int main(int argc, char **argv) {
   }
   if (o.zelk.empty() || o.decks.empty()) usage();
   o.zelk = fs::absolute(o.zelk).string();
+  // The mutants follow from the seed and the decks in an order of their own, whatever
+  // order the shell listed them in.
+  std::sort(o.decks.begin(), o.decks.end());
+  o.decks.erase(std::unique(o.decks.begin(), o.decks.end()), o.decks.end());
   std::vector<std::string> texts;
   for (const auto &d : o.decks) texts.push_back(slurp(d));
   fs::remove_all(o.work);
