@@ -139,26 +139,16 @@ void check_contour(int NLAST) {
 
 // Decode the stored lines from..to-1 of a repeat group once more (their second and
 // later passes). Returns true when one of them is the end line.
-bool repeat_group(contour_t &c, int from, int to, bool &stored) {
-  stored = false;
+bool repeat_group(contour_t &c, int from, int to) {
   for (int j = from; j < to; ++j) {
     float VAL[3];
     int IC[5];
     int IERR;
     flot(geolines[j], NCOLS, VAL, IC, IERR);
     if (IC[4] != -1) continue;
-    stored = true;
     if (store_line(c, VAL, j)) return true;
   }
   return false;
-}
-
-// The passes of a repeat group after its first one; a group whose lines store nothing
-// (repeat marks only) adds nothing however often it is taken, so its passes end there,
-// and a group that stores lines ends at the length limit of the contour.
-void repeat_passes(contour_t &c, int gstart, int L, int count, bool &end) {
-  bool stored = true;
-  for (--count; count > 0 && gstart < L && !end && stored; --count) end = repeat_group(c, gstart, L, stored);
 }
 
 // The record before the geometry lines: one number, read list-directed and not used
@@ -375,7 +365,7 @@ void inputi(bool LADD, int &NPTS, int &NLINES, int &NLAST, float &ZMAX, float &R
         dump_and_stop(L);
       }
       // The group is taken count times in all; an empty group needs no passes.
-      repeat_passes(c, gstart, L, count, end);
+      for (--count; count > 0 && gstart < L && !end; --count) end = repeat_group(c, gstart, L);
       open = false;
       if (!end) continue;
     } else {
@@ -416,7 +406,7 @@ void inputd(bool LADD, int &NPTS, int NLINES, int &NLAST, float &ZMAX, float &RM
         gstart = L + 1;
         count = IC[4];
       } else if (open) {
-        repeat_passes(c, gstart, L, count, end);
+        for (--count; count > 0 && gstart < L && !end; --count) end = repeat_group(c, gstart, L);
         open = false;
       }
       continue;
