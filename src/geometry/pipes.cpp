@@ -190,15 +190,11 @@ void examin(int IRUN, bool &BEAMONLY, bool &LNAPM1, float RMIN, float RBP, float
     const bool runs = ISKIP == 0 && MROT == 1;
     if (runs && !(rwak() > 0.0f)) {
       call.banner();
-      rec(u, "(1X,A,A,A,G13.5,1X,A)", "*** STOP *** ", "RWAK", " =", rwak(),
-          "THE NAPOLY CONTOUR CANNOT RUN ALONG THE AXIS.");
-      zstop();
+      stop_real("RWAK", rwak(), "THE NAPOLY CONTOUR CANNOT RUN ALONG THE AXIS.");
     }
     if (runs && !(rp > 0.0f)) {
       call.banner();
-      rec(u, "(1X,A,A,A,G13.5,1X,A)", "*** STOP *** ", "RBP", " =", rp,
-          "THE NAPOLY CONTOUR NEEDS BEAM PIPES OF NON-ZERO RADIUS.");
-      zstop();
+      stop_real("RBP", rp, "THE NAPOLY CONTOUR NEEDS BEAM PIPES OF NON-ZERO RADIUS.");
     }
     // Legs: P is the pipe line at the leg; SGNV = -1 when the wake line lies above it.
     const int P[3] = {0, IRPL, IRPR};

@@ -29,9 +29,7 @@ float grat(int i) { return i >= 1 && i <= gr_data.gr.size() ? gr(i) : 0.0f; }
 // The upper frequency of the spectra, sqrt(2 ln EXPFAC)/(2 pi SIG), and the derived
 // CUTOFF of every run need EXPFAC > 1.
 void expfac_stop() {
-  rec(U, "(1X,A,A,A,G13.5,A)", "*** STOP *** ", "EXPFAC", " =", expfr.EXPFAC,
-      " MUST BE GREATER THAN 1 FOR THE SPECTRA");
-  zstop();
+  stop_real("EXPFAC", expfr.EXPFAC, "MUST BE GREATER THAN 1 FOR THE SPECTRA");
 }
 
 } // namespace
