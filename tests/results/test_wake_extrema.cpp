@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <limits>
-#include <regex>
 
 #include "results/wakes.hpp"
 #include "run/units.hpp"
@@ -20,7 +19,7 @@ TEST(WakeExtrema, NaNIsAnExtremum) {
   for (const std::string &r : umem(ndev.NOUT)) {
     if (r.find("LONGITUDINAL WAKE   MIN/MAX=") == std::string::npos) continue;
     seen = true;
-    EXPECT_TRUE(std::regex_search(r, std::regex("MIN/MAX= +NaN/ +NaN "))) << r;
+    EXPECT_NE(r.find("MIN/MAX=       NaN/       NaN "), std::string::npos) << r;
   }
   EXPECT_TRUE(seen);
 }
