@@ -27,9 +27,9 @@ int main(int argc, char **argv) {
   wndpair(mp.KSTART + 1, jb0, jf0);
   const double w0 = static_cast<double>(latc.NR) * (jf0 - jb0 + 1);
   const double w1 = static_cast<double>(latc.NR) * (eline.JFRONT - eline.JBACK + 1);
-  std::printf("BENCH threads %d NR %d NZ %d MTE %d steps %d window %.0f..%.0f nodes "
+  std::printf("BENCH MROT %d threads %d NR %d NZ %d MTE %d steps %d window %.0f..%.0f nodes "
               "time %.3f s node-updates/s %.4g\n",
-              omp_get_max_threads(), latc.NR, latc.NZ, latc.MTE, wind.NT - mp.KSTART, w0, w1, t,
+              wpl.MROT, omp_get_max_threads(), latc.NR, latc.NZ, latc.MTE, wind.NT - mp.KSTART, w0, w1, t,
               n / t);
   std::fflush(stdout);
   return 0;

@@ -193,12 +193,9 @@ void spectrum_frame(const fix1<std::string, 10> &TITLE, int IALEG, const arr1<fl
   const int u = ndev.NTOP;
   plot_header(PK_SPECTRA, ALEG[IALEG], TITLB[IALEG], TITLE_L[IALEG], CASET[IALEG], &TITLE);
   plot_datetime();
-  rec(u, "(1X,A,A,A,I2,A,2X,A,F6.3,A,A)", " TITLE 2.00 8.3 SIZE 1.40 ", "'", "MROT=", wpl.MROT,
-      ",", "SIG=", latc.SIG * 100.0f, " cm,", "'");
-  rec(u, "(1X,A,1X,A,2X,A,F6.3,A,2X,A,F6.3,A,A)", " MORE", "'", "DDZ=", latc.DDZ * 1000.0f,
-      " mm,", "DDR=", latc.DDR(1) * 1000.0f, " mm", "'");
-  for (int k = 2; k <= 4 && latc.DDR(k) != 0.0f; ++k)
-    rec(u, "(1X,A,1X,A,A,F6.3,A,A)", " MORE", "'", ", ", latc.DDR(k) * 1000.0f, " mm", "'");
+  plot_mode_title();
+  const int nzs = plot_zone_count();
+  plot_zone_steps(nzs < 4 ? nzs : 4);
   rec(u, "(1X,A,2G13.5)", " SET LIMIT X ", 0.0f, FMAX);
   for (int i = 1; i <= NF; ++i) plot_point(FR(i), Y(i));
   const bool join1 = IALEG == 12 || IALEG == 14 || IALEG >= 15;

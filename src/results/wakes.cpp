@@ -12,7 +12,9 @@
 #include <cmath>
 
 #include "geometry/mesh.hpp"
+#include "results/lineprinter.hpp"
 #include "results/tables.hpp"
+#include "results/wakeframes.hpp"
 #include "run/clock.hpp"
 #include "run/constants.hpp"
 #include "run/params.hpp"
@@ -163,7 +165,7 @@ void wkplot(int N, const fix1<std::string, 10> &TITLE, bool LPLW, bool LSVW, boo
   }
   const float QMAX = qkar.QMAX;
   wnorm(TEMP, N, QMAX, TEMP);
-  if (LPPW) drplot(u, 0.0f, TEMP, N, '*', 0, RANGE, NMORE);
+  if (LPPW) drplot(u, TEMP, TEMP, N, '*', 0, RANGE, NMORE);
   if (anyplot) wplot(TITLE, TEMP, N, 1, RANGE);
 
   // 11. A test run has no wakes to draw.
@@ -171,21 +173,21 @@ void wkplot(int N, const fix1<std::string, 10> &TITLE, bool LPLW, bool LSVW, boo
     // 12. Azimuthal curve, unless negligible beside the longitudinal one.
     if (AY >= 1.0E-10f * AZ) {
       wnorm(wy, N, AY, TEMP);
-      if (LPPW) drplot(u, 0.0f, TEMP, N, 'A', 0, RANGE, NMORE);
+      if (LPPW) drplot(u, TEMP, TEMP, N, 'A', 0, RANGE, NMORE);
       if (wps.LPLWA) wplot(TITLE, TEMP, N, 2, RANGE);
       if (wps.LSVWA) wprin(TITLE, wy, N, 2, TS);
     }
     // 13. Transverse curve.
     if (AT >= 1.0E-10f * AZ) {
       wnorm(wt, N, AT, TEMP);
-      if (LPPW) drplot(u, 0.0f, TEMP, N, 'T', 0, RANGE, NMORE);
+      if (LPPW) drplot(u, TEMP, TEMP, N, 'T', 0, RANGE, NMORE);
       if (wps.LPLWT) wplot(TITLE, TEMP, N, 3, RANGE);
       if (wps.LSVWT) wprin(TITLE, wt, N, 3, TS);
     }
     // 14. Longitudinal curve, always.
     if (!LOGT) NMORE = 0;
     wnorm(wz, N, AZ, TEMP);
-    if (LPPW) drplot(u, 0.0f, TEMP, N, 'L', 0, RANGE, NMORE);
+    if (LPPW) drplot(u, TEMP, TEMP, N, 'L', 0, RANGE, NMORE);
     if (wps.LPLWL || (anyplot && MROT == 0)) wplot(TITLE, TEMP, N, 4, RANGE);
     if (MROT == 0 && (wps.LSVWL || anytable)) wprin(TITLE, wz, N, 1, PC);
     if (MROT == 1 && wps.LSVWL) wprin(TITLE, wz, N, 4, per_rw(TS, RW));
@@ -193,7 +195,7 @@ void wkplot(int N, const fix1<std::string, 10> &TITLE, bool LPLW, bool LSVW, boo
     if (LOGT) {
       NMORE = 0;
       wnorm(wp, N, AP, TEMP);
-      if (LPPW) drplot(u, 0.0f, TEMP, N, 'P', 0, RANGE, NMORE);
+      if (LPPW) drplot(u, TEMP, TEMP, N, 'P', 0, RANGE, NMORE);
       if (wps.LPLWL || (anyplot && MROT == 0)) wplot(TITLE, TEMP, N, 5, RANGE);
       if (wps.LSVWL || (anytable && MROT == 0)) wprin(TITLE, wp, N, 5, PC);
     }

@@ -1,5 +1,6 @@
 // Wake results of a run: extrema, loss and kick factors, the wake report and the
-// printed wake tables; the line-printer plot and the wake plot frames they feed.
+// printed wake tables. They feed the line-printer plot (results/lineprinter.hpp) and
+// the wake plot frame (results/wakeframes.hpp).
 #pragma once
 #include <string>
 
@@ -16,11 +17,3 @@ float wdens(long k);
 // Curve W(1..N) normalised by its peak magnitude A into TEMP(1..N); a curve whose
 // peak is 0 (nothing to normalise) gives all zeros. Samples beyond W count as 0.
 void wnorm(const arr1<float> &W, int N, float A, arr1<float> &TEMP);
-
-// Line-printer plot on the report (mode 0: equally spaced samples).
-void drplot(int unit, float x, const arr1<float> &Y, int N, char plotchar, int mode,
-            const fix1<float, 4> &RANGE, int NMORE);
-// Wake plot frame (kind 0 opens it) and its legend lines (kind 0 resets the position).
-void wplot(const fix1<std::string, 10> &TITLE, const arr1<float> &Y, int N, int kind,
-           const fix1<float, 4> &RANGE);
-void wpadd(float WMIN, float WMAX, float WINT, int MROT, int kind);

@@ -1,6 +1,7 @@
 // Plot command file: frame header, titles, limits, points and curve pieces.
 #include "run/plotfile.hpp"
 
+#include "geometry/mesh.hpp"
 #include "run/constants.hpp"
 #include "run/params.hpp"
 #include "run/records.hpp"
@@ -65,6 +66,26 @@ void plot_header(plot_kind kind, const std::string &spectitle, const std::string
 
 void plot_datetime() {
   rec(ndev.NTOP, "(1X,A,A,A8,2X,A8,A)", " TITLE 10.9 8.9 SIZE 1.25 ", "'", wpt.CDATE, wpt.CTIME, "'");
+}
+
+int plot_zone_count() {
+  const long nmax = latc.DDR.size();
+  int n = 1;
+  while (n < nmax && latc.DDR(n + 1) != 0.0f) ++n;
+  return n;
+}
+
+void plot_mode_title() {
+  const int u = ndev.NTOP;
+  rec(u, "(1X,A,A,A,I2,A,2X,A,F6.3,A,A,/,1X,A,1X,A,2X,A,F6.3,A,2X,A,F6.3,A,A)",
+      " TITLE 2.00 8.3 SIZE 1.40 ", "'", "MROT=", wpl.MROT, ",", "SIG=", latc.SIG * 100.0f,
+      " cm,", "'", " MORE", "'", "DDZ=", latc.DDZ * 1000.0f, " mm,", "DDR=",
+      latc.DDR(1) * 1000.0f, " mm", "'");
+}
+
+void plot_zone_steps(int n) {
+  for (int k = 2; k <= n; ++k)
+    rec(ndev.NTOP, "(1X,A,1X,A,A,F6.3,A,A)", " MORE", "'", ", ", latc.DDR(k) * 1000.0f, " mm", "'");
 }
 
 void plot_limits(float xmin, float xmax, float ymin, float ymax) {

@@ -27,6 +27,14 @@ void plot_header(plot_kind kind, const std::string &spectitle = "",
 void plot_datetime();
 // " SET LIMITS X ", 2G13.5, " Y ", 2G13.5.
 void plot_limits(float xmin, float xmax, float ymin, float ymax);
+// Number of radial zone steps for the titles: 1 + the consecutive non-zero entries
+// DDR(2), DDR(3), ... (the count stops at the end of the table). The frames cap it.
+int plot_zone_count();
+// The mode, bunch and mesh-step title (two records): MROT, SIG in cm, DDZ and DDR(1)
+// in mm. Wake and spectrum frames.
+void plot_mode_title();
+// The further radial zone steps: one " MORE" record with DDR(k) in mm for k = 2 .. n.
+void plot_zone_steps(int n);
 // One point record: 1X, 2G13.5.
 void plot_point(float x, float y);
 // A point of a curve that is written in pieces: the point record; when the piece reaches

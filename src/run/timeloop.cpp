@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "geometry/mesh.hpp"
+#include "results/snapshots.hpp"
 #include "run/constants.hpp"
 #include "run/params.hpp"
 #include "run/records.hpp"

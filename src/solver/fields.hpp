@@ -47,6 +47,24 @@ struct parcom_t {
 };
 struct cntcom_t { int NRCX = 0, NRDX = 0, NREX = 0; };
 
+// Factors and most recent scratch values of the dipole step (loccom). FACH1 and FACE1
+// are read by other routines; the rest hold the last values their writer computed.
+struct loccom_t {
+  float RBB2 = 0.0f;  // (gr(IRDRIVE)/gr(IRPL))**2: ring radius over left pipe radius
+  float RBM2 = 0.0f;  // (2*gr(IRDRIVE)/(gr(i) + gr(i+1)))**2 of the last line i of heff1
+  float RBR2 = 0.0f;  // (gr(IRDRIVE)/gr(i))**2 of the last line i > 1 of heff1
+  float CBEAM = 0.0f; // CLIGHT/(2*PI*gr(IRDRIVE)): field of a ring of unit density (A/m per 1/m)
+  int MSHIFT = 0;     // node counter of the stored-window copy
+  int JSHIFT = 0;     // target column counter of the stored-window copy
+  int KQ1 = 0;        // sample index of the most recent line density
+  int KQ2 = 0;        // second sample index of heff1
+  float QSRC = 0.0f;  // line density of the most recent beam source of column 1
+  float Q1 = 0.0f;    // first line density of heff1
+  float Q2 = 0.0f;    // second line density of heff1
+  float FACH1 = 0.0f; // 1/(Z0*MTE) = dt/(mu0*DDZ)
+  float FACE1 = 0.0f; // Z0/MTE = dt/(eps0*DDZ)
+};
+
 // Napoly integration (napprm, napcom).
 struct napprm_t { float CDT = 0.0f; };
 struct napcom_t { int NRNAP1 = 0, NRNAP2 = 0; };
@@ -66,11 +84,19 @@ struct cm1_data_t { arr1<float> cx1, cx2, cx3, cx4, cx5, cx6; };
 struct cm2_data_t { arr1<float> dx1, dx2, dx3, dx4, dx5, dx6; };
 struct nap_data_t { arr1<float> sfg, slg; };
 
-// Cell codes of the monopole step (celc_data), node index m as the fields: one byte per
+// Cell codes of the field steps (celc_data), node index m as the fields: one byte per
 // node condensed from iflg and sjdg, so that the field step streams 1 byte of geometry
-// per node instead of 12. Rebuilt from iflg and sjdg for every column bcdet classifies.
-// Bit 0: cell not metal (iflg /= 5); bit 1: cut by a diagonal (iflg 1..4);
-// bit 2: Er in vacuum (sjdg(1) = 1); bit 3: Ez in vacuum (sjdg(3) = 1).
+// per node instead of 16. Rebuilt from iflg and sjdg for every column bcdet classifies.
+// The bits, by number:
+enum : unsigned {
+  KC_OPEN = 0, // the cell is not metal (iflg /= 5)
+  KC_CUT = 1,  // the cell is cut by a diagonal (iflg 1..4)
+  KC_ER = 2,   // Er of the node lies in vacuum (sjdg(1) = 1)
+  KC_EZ = 3,   // Ez of the node lies in vacuum (sjdg(3) = 1)
+  KC_EPHI = 4, // Ephi of the node lies in vacuum (sjdg(2) = 1)
+};
+// Bit b of the code c, as 0 or 1.
+inline constexpr unsigned kcbit(unsigned c, unsigned b) { return (c >> b) & 1u; }
 struct celc_data_t { arr1<unsigned char> kc; };
 
 extern cals_t cals;
@@ -83,6 +109,7 @@ extern he_data_t he_data;
 extern stk_data_t stk_data;
 extern parcom_t parcom;
 extern cntcom_t cntcom;
+extern loccom_t loccom;
 extern napprm_t napprm;
 extern napcom_t napcom;
 extern pint_t pint;

@@ -59,19 +59,28 @@ static inline float sel(std::uint32_t mask, float a, float b) {
                               (std::bit_cast<std::uint32_t>(b) & ~mask));
 }
 
-// Magnetic update of one column: nodes b .. b + NR - 1 (0-based), lines 1 .. NR.
+// Magnetic update of one column: nodes b .. b + NR - 1 (0-based), lines 1 .. NR. Line
+// NR lies under the wall: the Ez of a line NR + 1 counts as 0 (node b + NR is line 1 of
+// the next column), so it is updated on its own after the loop.
 static inline void hcol(long b, int NR, float fach, const unsigned char *__restrict kc,
                         const float *__restrict er, const float *__restrict ez, float *__restrict hp,
                         const float *__restrict ex1) {
   const unsigned char *k = kc + b;
   const float *r = er + b, *z = ez + b;
   float *h = hp + b;
-  for (int i = 0; i < NR; ++i) {
+  for (int i = 0; i < NR - 1; ++i) {
     const std::uint32_t c = k[i];
-    const float w = static_cast<float>(1u + ((c >> 1) & 1u)); // 2 in a cut cell
+    const float w = static_cast<float>(1u + kcbit(c, KC_CUT)); // 2 in a cut cell
     const float h0 = h[i];
     const float hn = h0 - w * fach * ((z[i] - z[i + 1]) * ex1[i] + r[i + NR] - r[i]);
-    h[i] = sel(0u - (c & 1u), hn, h0);
+    h[i] = sel(0u - kcbit(c, KC_OPEN), hn, h0);
+  }
+  const int i = NR - 1;
+  const std::uint32_t c = k[i];
+  if (kcbit(c, KC_OPEN)) {
+    const float zup = 0.0f;
+    const float w = static_cast<float>(1u + kcbit(c, KC_CUT));
+    h[i] = h[i] - w * fach * ((z[i] - zup) * ex1[i] + r[i + NR] - r[i]);
   }
 }
 
@@ -85,12 +94,12 @@ static inline void ecol(long b, int NR, float face, const unsigned char *__restr
   const float *h = hp + b, *hl = hp + b - NR;
   for (int i = 1; i < NR; ++i) {
     const std::uint32_t c = k[i];
-    const float s1 = static_cast<float>((c >> 2) & 1u); // Er edge factor
-    const float s3 = static_cast<float>((c >> 3) & 1u); // Ez edge factor
+    const float s1 = static_cast<float>(kcbit(c, KC_ER)); // Er edge factor
+    const float s3 = static_cast<float>(kcbit(c, KC_EZ)); // Ez edge factor
     const float r0 = r[i], z0 = z[i];
     const float rn = r0 + s1 * face * (hl[i] - h[i]);
     const float zn = z0 + s3 * face * ex4[i] * (ex5[i] * h[i] - ex6[i] * h[i - 1]);
-    const std::uint32_t keep = 0u - (c & 1u);
+    const std::uint32_t keep = 0u - kcbit(c, KC_OPEN);
     r[i] = sel(keep, rn, r0);
     z[i] = sel(keep, zn, z0);
   }
@@ -100,7 +109,6 @@ void mefld(int NSTEP) {
   const int NR = latc.NR;
   const int NZ = latc.NZ;
   const int MTE = latc.MTE;
-  const long NMESH = msz.NMESH;
   if (NR < 1 || MTE < 1) return;
 
   // 1. Coefficients of the run.
@@ -108,22 +116,9 @@ void mefld(int NSTEP) {
     cntcom.NREX = NR;
     mecoef();
   }
-  if (celc_data.kc.size() != NMESH) { // the presets were not run: take the codes now
-    celc_data.kc.alloc(NMESH, 0);
-    celall();
-  }
-  // 2. Window of the step, with the cell flags of a new front column.
-  const bool moved = window(NSTEP);
+  // 2 to 5. Window with the cell flags of a new front column, delay lines, stored window.
+  step_open(NSTEP, 0);
   const int JBACK = eline.JBACK, JFRONT = eline.JFRONT;
-  // 3, 4. Delay lines take the fields of the previous step.
-  if (nzin.JBPREV <= 1) push_left(NSTEP);
-  if (nzin.JFPREV >= NZ - 1) push_right();
-  // 5. Stored window.
-  shift();
-  if (moved) {
-    celcol(JFRONT - 1);
-    celcol(JFRONT);
-  }
 
   const float FACE = parcom.FACE, FACH = parcom.FACH, FACQ = parcom.FACQ;
   const unsigned char *__restrict kc = celc_data.kc.data();
@@ -157,7 +152,7 @@ void mefld(int NSTEP) {
     const float q = qkval(K + 1);
     const int n = std::min({pipes.IRPL - 1, NR, static_cast<int>(stk_data.hvstk.n1)});
     for (int i = 1; i <= n; ++i) {
-      const float G = left_ghost(i);
+      const float G = left_ghost(2, i);
       ev(1, i) = ev(1, i) + sjdg(1, i) * FACE * (G - hv(2, i));
       if (i == 1)
         ev(3, 1) = ev(3, 1) + 4.0f * FACE * cm3_data.ex1(1) * hv(2, 1);
@@ -186,8 +181,8 @@ void mefld(int NSTEP) {
       const long b = base(j);
       const float q = qkval(K - j + 2);
       // Axis node.
-      if (kc[b] & 1) {
-        const float s1 = (kc[b] & 4) ? 1.0f : 0.0f;
+      if (kcbit(kc[b], KC_OPEN)) {
+        const float s1 = kcbit(kc[b], KC_ER) ? 1.0f : 0.0f;
         er[b] = er[b] + s1 * FACE * (hp[b - NR] - hp[b]);
         ez[b] = ez[b] + axf * hp[b];
         if (IRD == 1) ez[b] = ez[b] - 4.0f * q * ex1[0] / (FACQ * gdr1);
@@ -196,12 +191,11 @@ void mefld(int NSTEP) {
       // Source on the drive ring.
       if (ring) {
         const long m = b + IRD - 1;
-        if ((kc[m] & 1) && (kc[m] & 8)) ez[m] = ez[m] - 0.5f * q * ex1[IRD - 1] / (FACQ * grd);
+        if (kcbit(kc[m], KC_OPEN) && kcbit(kc[m], KC_EZ)) ez[m] = ez[m] - 0.5f * q * ex1[IRD - 1] / (FACQ * grd);
       }
     }
   }
 
   // 10. The pair of this step.
-  nzin.JBPREV = JBACK;
-  nzin.JFPREV = JFRONT;
+  step_close();
 }

@@ -25,7 +25,7 @@ static float hfld(int k, int i, int j) { return wkget(he_data.h[k], i, j); }
 
 // Shift the 2*MTE + 1 newest slots of line i, component k down by one; then slot 40
 // takes the new value.
-static void push(arr3<float> &x, int i, int k, float val) {
+void delay_push(arr3<float> &x, int i, int k, float val) {
   const int MTE = latc.MTE;
   for (int s = std::max(2, NPT - 2 * MTE); s <= NPT; ++s) x(i, k, s - 1) = x(i, k, s);
   x(i, k, NPT) = val;
@@ -56,8 +56,8 @@ void push_left(int NSTEP) {
         x1 = x1 + F * dq1;
         x2 = x2 + F * dq2;
       }
-      push(stk_data.hvstk, i, k, x1);
-      push(stk_data.hvstk1, i, k, x2);
+      delay_push(stk_data.hvstk, i, k, x1);
+      delay_push(stk_data.hvstk1, i, k, x2);
     }
   }
 }
@@ -67,8 +67,8 @@ void push_right() {
   const int n = nlines(pipes.IRPR);
   for (int i = 1; i <= n; ++i)
     for (int k = 1; k <= 2; ++k) {
-      push(stk_data.hvstl, i, k, hfld(k, i, NZ - 1));
-      push(stk_data.hvstl1, i, k, hfld(k, i, NZ - 2));
+      delay_push(stk_data.hvstl, i, k, hfld(k, i, NZ - 1));
+      delay_push(stk_data.hvstl1, i, k, hfld(k, i, NZ - 2));
     }
 }
 
@@ -85,8 +85,8 @@ void right_end() {
     hp(m0 + i) = 2.0f * stk_data.hvstl(i, 2, s1) - stk_data.hvstl1(i, 2, s2);
 }
 
-float left_ghost(int i) {
+float left_ghost(int k, int i) {
   const int MTE = latc.MTE;
   const int s1 = std::max(1, NPT + 1 - MTE), s2 = std::max(1, NPT + 1 - 2 * MTE);
-  return 2.0f * stk_data.hvstk(i, 2, s1) - stk_data.hvstk1(i, 2, s2);
+  return 2.0f * stk_data.hvstk(i, k, s1) - stk_data.hvstk1(i, k, s2);
 }

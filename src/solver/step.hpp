@@ -18,12 +18,22 @@ bool shift();
 // Presets of a run: edge factors, fields and the four delay lines to 0; sizes the
 // cell-code array to NMESH.
 void initjd();
-// Cell codes of the monopole step from iflg and sjdg: for column j, or for every
-// node held in memory.
+// Cell codes of the field steps from iflg and sjdg: for column j, or for every node
+// held in memory.
 void celcol(int j);
 void celall();
+// Opening of a field step of mode MROT (0 monopole, 1 dipole): the window of step NSTEP
+// and bcdet, the left push (push_left, or heff1 in the dipole step) while column 1 was in
+// the previous window, the right push once the previous front reached NZ - 1, the
+// stored-window shift and the cell codes of a new front column.
+void step_open(int NSTEP, int MROT);
+// Closing of a field step: the pair of this step becomes the previous pair.
+void step_close();
 
 // ---------------------------------------------------------------- open ends (open_ends.cpp)
+// Push val into line i, component k of delay line x: the 2*MTE + 1 newest slots move
+// down by one, slot 40 takes val.
+void delay_push(arr3<float> &x, int i, int k, float val);
 // Push the magnetic field of columns 1, 2 into the left delay lines, with the change
 // of the bunch's own pipe field outside the drive ring.
 void push_left(int NSTEP);
@@ -31,14 +41,22 @@ void push_left(int NSTEP);
 void push_right();
 // Hphi of column NZ below the right pipe radius, extrapolated from the delay lines.
 void right_end();
-// Hphi of the ghost column 0 on line i (i < IRPL), from the left delay lines.
-float left_ghost(int i);
+// Magnetic component k (1 Hr, 2 Hphi) of the ghost column 0 on line i (i < IRPL),
+// from the left delay lines.
+float left_ghost(int k, int i);
 // Line density qkst(n), 0 outside 1..NQ and outside the table.
 float qkval(int n);
 
 // ---------------------------------------------------------------- time steps
 void mefld(int NSTEP); // monopole (MROT = 0)
 void hefld(int NSTEP); // dipole (MROT = 1)
+// Parts of the dipole step: the left open end with the beam's own dipole field (pushes
+// the left delay lines), the right open end (column NZ), the coefficients and column 1 of
+// the electric update, the electric update of the columns JBACK + 1 .. JFRONT.
+void heff1(int NSTEP);
+void heff6();
+void heff7(int NSTEP);
+void heff8(int NSTEP);
 
 // ---------------------------------------------------------------- wake integration
 void wakecl();
@@ -50,9 +68,6 @@ void napl2(int KSTEP, int &KX, int NW);
 // 0 when the node is not held in the stored window (j outside IZMWL..IZMWR, i outside
 // 1..NR). The one accessor of the wake routines.
 float wkget(const arr1<float> &x, int i, int j);
-
-// ---------------------------------------------------------------- snapshots
-void eplot(const fix1<std::string, 10> &TITLE, int NPLOT, int NSTEP, bool LPLE, bool LPALL);
 
 // ---------------------------------------------------------------- save file (field_records.cpp)
 // Field records after the main program's records of a save (unit 1): wz, wy in chunks

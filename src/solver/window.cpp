@@ -90,13 +90,14 @@ void initjd() {
 }
 
 // Code of one node from its flag and edge factors.
-static inline unsigned char celcode(float f, float s1, float s3) {
-  unsigned char c = 0;
-  if (f != 5.0f) c |= 1;
-  if (f != 0.0f && f != 5.0f) c |= 2;
-  if (s1 != 0.0f) c |= 4;
-  if (s3 != 0.0f) c |= 8;
-  return c;
+static inline unsigned char celcode(float f, float s1, float s2, float s3) {
+  unsigned c = 0;
+  if (f != 5.0f) c |= 1u << KC_OPEN;
+  if (f != 0.0f && f != 5.0f) c |= 1u << KC_CUT;
+  if (s1 != 0.0f) c |= 1u << KC_ER;
+  if (s3 != 0.0f) c |= 1u << KC_EZ;
+  if (s2 != 0.0f) c |= 1u << KC_EPHI;
+  return static_cast<unsigned char>(c);
 }
 
 void celcol(int j) {
@@ -104,16 +105,44 @@ void celcol(int j) {
   if (j < lfrbk.IZMWL || j > lfrbk.IZMWR || NR < 1) return;
   const long m0 = static_cast<long>(j - lfrbk.IZMWL) * NR;
   const long n = std::min({celc_data.kc.size(), flg_data.iflg.size(), flg_data.sj[1].size(),
-                           flg_data.sj[3].size()});
+                           flg_data.sj[2].size(), flg_data.sj[3].size()});
   for (long i = 1; i <= NR && m0 + i <= n; ++i) {
     const long m = m0 + i;
-    celc_data.kc(m) = celcode(flg_data.iflg(m), flg_data.sj[1](m), flg_data.sj[3](m));
+    celc_data.kc(m) = celcode(flg_data.iflg(m), flg_data.sj[1](m), flg_data.sj[2](m), flg_data.sj[3](m));
   }
 }
 
 void celall() {
   const long n = std::min({celc_data.kc.size(), flg_data.iflg.size(), flg_data.sj[1].size(),
-                           flg_data.sj[3].size()});
+                           flg_data.sj[2].size(), flg_data.sj[3].size()});
   for (long m = 1; m <= n; ++m)
-    celc_data.kc(m) = celcode(flg_data.iflg(m), flg_data.sj[1](m), flg_data.sj[3](m));
+    celc_data.kc(m) = celcode(flg_data.iflg(m), flg_data.sj[1](m), flg_data.sj[2](m), flg_data.sj[3](m));
+}
+
+// The bookkeeping of a field step whose order matters, the same in both modes: the window
+// with the cell flags of a new front column, the pushes of the delay lines (they take the
+// magnetic field of the previous step, so they come before the stored window moves), the
+// shift of the stored window and the cell codes of the columns just classified.
+void step_open(int NSTEP, int MROT) {
+  const long NMESH = msz.NMESH;
+  if (celc_data.kc.size() != NMESH) { // the presets were not run: take the codes now
+    celc_data.kc.alloc(NMESH, 0);
+    celall();
+  }
+  const bool moved = window(NSTEP);
+  if (nzin.JBPREV <= 1) {
+    if (MROT == 1) heff1(NSTEP);
+    else push_left(NSTEP);
+  }
+  if (nzin.JFPREV >= latc.NZ - 1) push_right();
+  shift();
+  if (moved) {
+    celcol(eline.JFRONT - 1);
+    celcol(eline.JFRONT);
+  }
+}
+
+void step_close() {
+  nzin.JBPREV = eline.JBACK;
+  nzin.JFPREV = eline.JFRONT;
 }

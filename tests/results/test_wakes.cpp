@@ -202,20 +202,26 @@ TEST(WakeReport, CurveWithZeroPeakIsNormalisedToZeros) {
   }
 }
 
-// A test run: the charge line, the extremum and integrated lines of the zero wakes,
-// no "not completed" warning (KEND is not set) and no wake table.
+// A test run: the printer plot of the bunch alone, the charge line, the extremum and
+// integrated lines of the zero wakes, no "not completed" warning (KEND is not set) and
+// no wake table.
 TEST(WakeReport, TestRunReportsTheZeroWakes) {
   wcase c;
   c.KEND = -7;
   wake_setup(c);
   wkplot(c.NW, mp.TITLE, true, true, false, false, -7, mp.RW, 1, true);
   const std::vector<std::string> &r = report();
-  ASSERT_EQ(r.size(), 8u);
-  EXPECT_EQ(r[3], "");
-  EXPECT_EQ(r[4].rfind(" LINE CHARGE DENSITY MIN/MAX= 0.000E+00/ 2.000E+02", 0), 0u) << r[4];
-  EXPECT_EQ(r[5], " LONGITUDINAL WAKE   MIN/MAX= 0.000E+00/ 0.000E+00 V/PC/M**0, SCALE= 0.000E+00 V/PC/M**0");
-  EXPECT_EQ(r[6], "0");
-  EXPECT_EQ(r[7], " INTEGRATED  LONGITUDINAL WAKE * CHARGE DENSITY =  0.000E+00 V/PC/M**0"
+  // The header, the printer plot of the bunch shape alone (41 rows and the labels).
+  ASSERT_EQ(r.size(), 8u + 42u);
+  for (int k = 3; k < 3 + 41; ++k)
+    EXPECT_EQ(r[k].find_first_not_of(" -+I.0123456789E*"), std::string::npos) << r[k];
+  EXPECT_EQ(r[44].rfind("0       0.00E+00", 0), 0u) << r[44];
+  const std::vector<std::string> t(r.begin() + 42, r.end());
+  EXPECT_EQ(t[3], "");
+  EXPECT_EQ(t[4].rfind(" LINE CHARGE DENSITY MIN/MAX= 0.000E+00/ 2.000E+02", 0), 0u) << t[4];
+  EXPECT_EQ(t[5], " LONGITUDINAL WAKE   MIN/MAX= 0.000E+00/ 0.000E+00 V/PC/M**0, SCALE= 0.000E+00 V/PC/M**0");
+  EXPECT_EQ(t[6], "0");
+  EXPECT_EQ(t[7], " INTEGRATED  LONGITUDINAL WAKE * CHARGE DENSITY =  0.000E+00 V/PC/M**0"
                   "   (FIRST/LAST HALF =  0.000E+00/ 0.000E+00 V/PC/M**0)");
   EXPECT_TRUE(umem(ndev.NPOT).empty());
 }

@@ -57,6 +57,8 @@ inline void mini_setup(const minirun_t &c) {
   for (arr1<float> *x : {&cm3_data.ex1, &cm3_data.ex4, &cm3_data.ex5, &cm3_data.ex6})
     x->alloc(msz.NRN);
   cntcom.NREX = 0;
+  cntcom.NRCX = 0;
+  cntcom.NRDX = 0;
   initjd();
   lfrbk.IZMWL = 1;
   lfrbk.IZMWR = msz.NMESH / c.NR;

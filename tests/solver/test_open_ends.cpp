@@ -78,10 +78,10 @@ TEST(OpenEnds, GhostColumnCarriesTheBunchField) {
       const int K = (n - 1) / MTE;
       for (int i = c.IRDRIVE; i <= 5; ++i) {
         const float want = F(i) * qkval(K + 2);
-        EXPECT_NEAR(left_ghost(i), want, 2e-6f * F(i) * 50.0f) << "MTE " << MTE << " n " << n << " i " << i;
+        EXPECT_NEAR(left_ghost(2, i), want, 2e-6f * F(i) * 50.0f) << "MTE " << MTE << " n " << n << " i " << i;
       }
       for (int i = 1; i < c.IRDRIVE; ++i)
-        EXPECT_FLOAT_EQ(left_ghost(i), 2.0f * below(i, 1, n - MTE) - below(i, 2, n - 2 * MTE))
+        EXPECT_FLOAT_EQ(left_ghost(2, i), 2.0f * below(i, 1, n - MTE) - below(i, 2, n - 2 * MTE))
             << "MTE " << MTE << " n " << n << " i " << i;
     }
   }

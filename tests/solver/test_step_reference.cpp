@@ -60,7 +60,8 @@ long plain_step(const refcoef &c, int NSTEP) {
       if (f == 5.0f) continue;
       const float w = f == 0.0f ? 1.0f : 2.0f;
       if (f != 0.0f) ++cut;
-      hv(2, m) = hv(2, m) - w * c.FACH * ((ev(3, m) - ev(3, m + 1)) * c.ex1[i] + ev(1, m + NR) - ev(1, m));
+      const float ezup = i < NR ? ev(3, m + 1) : 0.0f; // a wall above line NR
+      hv(2, m) = hv(2, m) - w * c.FACH * ((ev(3, m) - ezup) * c.ex1[i] + ev(1, m + NR) - ev(1, m));
     }
   if (JFRONT == NZ) right_end();
   const int K = (NSTEP - 1) / MTE;
@@ -76,7 +77,7 @@ long plain_step(const refcoef &c, int NSTEP) {
     const float q = qkval(K + 1);
     for (int i = 1; i <= pipes.IRPL - 1; ++i) {
       const long m = M(i, 1);
-      ev(1, m) = ev(1, m) + sjdg(1, m) * c.FACE * (left_ghost(i) - hv(2, m));
+      ev(1, m) = ev(1, m) + sjdg(1, m) * c.FACE * (left_ghost(2, i) - hv(2, m));
       if (i == 1) {
         ev(3, m) = ev(3, m) + 4.0f * c.FACE * c.ex1[1] * hv(2, m);
       } else {
