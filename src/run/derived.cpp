@@ -3,6 +3,7 @@
 // sizes and the allocation of every run array.
 #include "run/derived.hpp"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -25,6 +26,15 @@ void run_mte() {
   if (mp.ISIG < 1 && cdis.NBUNCH >= 1) stop_int("ISIG", mp.ISIG, "MUST BE AT LEAST 1");
   if (mp.NSHOT < 1 && (mp.LPLE || mp.LPLC))
     stop_int("NSHOT", mp.NSHOT, "MUST BE AT LEAST 1 WITH LPLE OR LPLC");
+  // The shape of a train at a point sums the bunches within 5 SIG of it: a train that
+  // piles more than 65536 of them onto one point is refused before it is summed.
+  if (cdis.NBUNCH > 1) {
+    const double reach = 10.0 * latc.SIG / std::fabs(static_cast<double>(cdis.BSEP)) + 1.0;
+    if (std::min(static_cast<double>(cdis.NBUNCH), reach) > 65536.0)
+      stop_int("NBUNCH", cdis.NBUNCH,
+               "BUNCHES" + rtext(20, "(A,G13.5)", " BSEP =", cdis.BSEP) +
+                   "APART: MORE THAN 65536 OF THEM OVERLAP AT ONE POINT.");
+  }
 }
 
 void run_derive_7() {

@@ -24,9 +24,9 @@ std::string rtrim(std::string s) {
 } // namespace
 
 void stop_int(const std::string &name, long value, const std::string &why) {
-  // I7 as long as the value fits it, wider beyond.
+  // I7 as long as the value fits it, I11 (any 32-bit value) beyond.
   const bool fits = value > -1000000 && value < 10000000;
-  rec(ndev.NOUT, fits ? "(1X,A,A,A,I7,1X,A)" : "(1X,A,A,A,I20,1X,A)", "*** STOP *** ", name, " =", value, rtrim(why));
+  rec(ndev.NOUT, fits ? "(1X,A,A,A,I7,1X,A)" : "(1X,A,A,A,I11,1X,A)", "*** STOP *** ", name, " =", value, rtrim(why));
   zstop();
 }
 

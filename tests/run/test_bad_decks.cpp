@@ -99,6 +99,9 @@ TEST(BadDecks, GeometryAndMeshRanges) {
       // A train of 2147483647 bunches: its length is refused at once, after the shape at
       // the centre has been summed over the bunches that reach it only.
       {"bad_train_huge.in", " *** STOP *** SIG =  0.10000E-01 GIVES A BUNCH TOO LONG FOR THE MESH"},
+      // Bunches piled onto one centre: each point of the shape would sum all of them.
+      {"bad_train_one_centre.in", " *** STOP *** NBUNCH = 2147483647 BUNCHES BSEP =   0.0000    APART: MORE THAN "
+                                  "65536 OF THEM OVERLAP AT ONE POINT."},
   };
   for (const auto &c : cases) expect_stop(c.deck, c.stop);
 }
