@@ -319,10 +319,13 @@ static void check_coordinates(float ZMAX) {
     if (!(std::fabs(z) <= MAXCOORD)) stop_real(std::string("Z OF CONTOUR LINE ").append(line), z, beyond_mesh());
     if (!(std::fabs(r) <= MAXCOORD)) stop_real(std::string("R OF CONTOUR LINE ").append(line), r, beyond_mesh());
   }
-  // The length of the structure in steps of a given DDZ.
+  // The length of the structure in steps of a given DDZ: at least one, and no more
+  // than the mesh can hold.
   if (latc.DDZ > 0.0f && !(ZMAX / latc.DDZ < static_cast<float>(MAXSTEPS)))
     stop_real("DDZ", latc.DDZ,
               "GIVES MORE THAN " + std::to_string(MAXSTEPS) + " Z MESH STEPS OVER THE LENGTH OF THE STRUCTURE.");
+  if (latc.DDZ > 0.0f && !(ZMAX / latc.DDZ >= 0.5f))
+    stop_real("DDZ", latc.DDZ, "IS LONGER THAN THE STRUCTURE: IT GIVES NO Z MESH STEP.");
   const float lim = dz > 0.0f ? std::min(static_cast<float>(MAXSTEPS) * dz, MAXCOORD) : MAXCOORD;
   for (int k = 1; k <= latc.NPTS; ++k) {
     const float r = geo.RR(k), z = geo.ZZ(k);

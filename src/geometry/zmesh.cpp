@@ -27,8 +27,6 @@ void setprm_mesh(float RAD, float &ZLFT, float &ZRGT, float &RMIN) {
     if (!(q < static_cast<float>(MAXSTEPS)))
       stop_real("DDZ", latc.DDZ,
                 "GIVES MORE THAN " + std::to_string(MAXSTEPS) + " Z MESH STEPS OVER THE LENGTH OF THE STRUCTURE.");
-    if (!(q >= 0.5f))
-      stop_real("DDZ", latc.DDZ, "IS LONGER THAN THE STRUCTURE: IT GIVES NO Z MESH STEP.");
     latc.NZ = nint(geo.ZL / latc.DDZ);
     if (half) latc.NZ *= 2;
     latc.NR = lat2.NRL;

@@ -10,8 +10,11 @@
 //
 // Good endings: exit 0 after the end block with finite numbers in every output file;
 // exit 1 with "*** STOP ***" or "*** ERROR ***" on the report and the line naming it on
-// standard error; exit 1 with a "zelk: " diagnostic (a fatal read error). Bad endings:
-// a signal, a time-out, a sanitizer report, an exit 1 without a message, another exit
+// standard error; exit 1 with a "zelk: " diagnostic (a fatal read error). Neither good
+// nor bad: a long run cut at the time limit while it steps its fields or still writes
+// its report, a large run cut at the memory limit of a sanitized process. Bad endings: a
+// signal, a time-out of a run that has gone silent, a sanitizer report, an exit 1
+// without a message, another exit
 // status, an exit 0 without the end block, NaN or Infinity in an output file. Each bad
 // mutant is kept in the keep folder as a deck with a note of its mutations and ending
 // (and so is every mutant whose ending contains the text of --also-keep).
@@ -71,6 +74,7 @@ struct job {
   std::string deck, what, base;
   std::chrono::steady_clock::time_point start;
   bool killed = false;
+  bool writing = false; // the report grew in the last quarter of the time limit
 };
 
 // The mutant of index i: its base deck and its mutations follow from (seed, i) alone,
@@ -143,10 +147,13 @@ bool nonfinite_in(const std::string &text, const std::string &deck) {
 std::string classify(const job &j, int status) {
   const std::string err = slurp(j.dir / "stderr.txt");
   const std::string report = slurp(j.dir / "case.out");
-  // A run that is still stepping its fields when the limit comes is long, not hung.
-  if (j.killed)
-    return has(slurp(j.dir / "stdout.txt"), "RUN STARTED") ? "long run: cut at the time limit while stepping"
-                                                           : "bad: time-out";
+  // A run that is still stepping its fields, or still writing its report, when the
+  // limit comes is long, not hung.
+  if (j.killed) {
+    if (has(slurp(j.dir / "stdout.txt"), "RUN STARTED")) return "long run: cut at the time limit while stepping";
+    if (j.writing) return "long run: cut at the time limit while writing its report";
+    return "bad: time-out";
+  }
   // A run larger than the fuzz lets a sanitized process hold is large, not faulty (a
   // plain build meets the limit as a failed allocation and stops).
   if (has(err, "hard rss limit exhausted")) return "large run: cut at the memory limit";
@@ -219,7 +226,7 @@ int main(int argc, char **argv) {
 
   std::map<std::string, long> counts;
   std::vector<job> running;
-  long next = 0, bad = 0;
+  long next = 0, bad = 0, done = 0;
   while (next < o.count || !running.empty()) {
     while (next < o.count && static_cast<int>(running.size()) < o.jobs) {
       job j;
@@ -240,6 +247,10 @@ int main(int argc, char **argv) {
       if (r == 0) {
         const double t = std::chrono::duration<double>(std::chrono::steady_clock::now() - j.start).count();
         if (t > o.timeout && !j.killed) {
+          std::error_code ec;
+          const auto w = fs::last_write_time(j.dir / "case.out", ec);
+          j.writing = !ec && fs::file_time_type::clock::now() - w <
+                                 std::chrono::duration<double>(std::max(2.0, o.timeout / 4));
           j.killed = true;
           kill(-j.pid, SIGKILL);
           kill(j.pid, SIGKILL);
@@ -265,6 +276,9 @@ int main(int argc, char **argv) {
       }
       running.erase(running.begin() + static_cast<long>(k));
       reaped = true;
+      // A long pass tells how far it has come.
+      if (++done % 1000 == 0 && o.count >= 2000)
+        std::cout << "zelk_fuzz: " << done << " of " << o.count << " mutants, " << bad << " bad" << std::endl;
     }
     if (!reaped) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }

@@ -89,6 +89,7 @@ TEST(BadDecks, GeometryAndMeshRanges) {
        " *** STOP *** RADIUS OF THE CIRCLE ON CONTOUR LINE 5 = -0.20000E+10" + beyond},
       {"bad_ddz_tiny.in",
        " *** STOP *** DDZ =  0.14013E-44 GIVES MORE THAN 16777216 Z MESH STEPS OVER THE LENGTH OF THE STRUCTURE."},
+      {"bad_ddz_huge.in", " *** STOP *** DDZ =  0.34000E+39 IS LONGER THAN THE STRUCTURE: IT GIVES NO Z MESH STEP."},
       {"bad_ddr_huge.in",
        " *** STOP *** DDR(1) =  0.34000E+39 LEAVES FEWER THAN 2 RADIAL MESH LINES UP TO R =  0.10000     M."},
       {"bad_slanted_left_end.in",
