@@ -312,13 +312,17 @@ static void check_coordinates(float ZMAX) {
     const int steps = symt.LHALF ? (latc.NZ - 1) / 2 : latc.NZ - 1;
     dz = ZMAX / static_cast<float>(std::max(steps, 1));
   }
-  for (int k = 1; k <= latc.NPTS; ++k) {
-    const float r = geo.RR(k), z = geo.ZZ(k);
-    if (!(r > -1.0f)) continue;
-    const std::string line = std::to_string(k);
-    if (!(std::fabs(z) <= MAXCOORD)) stop_real(std::string("Z OF CONTOUR LINE ").append(line), z, beyond_mesh());
-    if (!(std::fabs(r) <= MAXCOORD)) stop_real(std::string("R OF CONTOUR LINE ").append(line), r, beyond_mesh());
-  }
+  // Every point (arc markers aside) within lim of the origin.
+  auto points_within = [](float lim) {
+    for (int k = 1; k <= latc.NPTS; ++k) {
+      const float r = geo.RR(k), z = geo.ZZ(k);
+      if (!(r > -1.0f)) continue; // arc marker
+      const std::string line = std::to_string(k);
+      if (!(std::fabs(z) <= lim)) stop_real(std::string("Z OF CONTOUR LINE ").append(line), z, beyond_mesh());
+      if (!(std::fabs(r) <= lim)) stop_real(std::string("R OF CONTOUR LINE ").append(line), r, beyond_mesh());
+    }
+  };
+  points_within(MAXCOORD);
   // The length of the structure in steps of a given DDZ: at least one, and no more
   // than the mesh can hold.
   if (latc.DDZ > 0.0f && !(ZMAX / latc.DDZ < static_cast<float>(MAXSTEPS)))
@@ -326,14 +330,7 @@ static void check_coordinates(float ZMAX) {
               "GIVES MORE THAN " + std::to_string(MAXSTEPS) + " Z MESH STEPS OVER THE LENGTH OF THE STRUCTURE.");
   if (latc.DDZ > 0.0f && !(ZMAX / latc.DDZ >= 0.5f))
     stop_real("DDZ", latc.DDZ, "IS LONGER THAN THE STRUCTURE: IT GIVES NO Z MESH STEP.");
-  const float lim = dz > 0.0f ? std::min(static_cast<float>(MAXSTEPS) * dz, MAXCOORD) : MAXCOORD;
-  for (int k = 1; k <= latc.NPTS; ++k) {
-    const float r = geo.RR(k), z = geo.ZZ(k);
-    if (!(r > -1.0f)) continue; // arc marker
-    const std::string line = std::to_string(k);
-    if (!(std::fabs(z) <= lim)) stop_real(std::string("Z OF CONTOUR LINE ").append(line), z, beyond_mesh());
-    if (!(std::fabs(r) <= lim)) stop_real(std::string("R OF CONTOUR LINE ").append(line), r, beyond_mesh());
-  }
+  if (dz > 0.0f) points_within(std::min(static_cast<float>(MAXSTEPS) * dz, MAXCOORD));
 }
 
 void setgrd(float &RBP, float &ZMAX, float RMAX, float &RMIN, float &ZLFT, float &ZRGT, float &RAD) {
