@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <new>
@@ -141,6 +142,23 @@ TEST(BadDecks, FailedAllocationStops) {
             (std::vector<std::string>{" WRITTEN BEFORE", " *** STOP *** NMESH = 1000 NEEDS 73000 BYTES FOR THE "
                                                          "ARRAYS OF THE RUN: AN ALLOCATION FAILED, THE MEMORY IS "
                                                          "EXHAUSTED."}));
+  std::remove(path.c_str());
+}
+
+// A signal that ends the process still leaves the report written so far.
+TEST(BadDecks, SignalFlushesTheReport) {
+  const std::string path = ::testing::TempDir() + "zelk_signal.out";
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        uopen_out(ndev.NOUT, path);
+        guard_process();
+        rec(ndev.NOUT, "(1X,A)", "WRITTEN BEFORE THE SIGNAL");
+        std::raise(SIGTERM);
+        std::exit(0);
+      },
+      ::testing::KilledBySignal(SIGTERM), "");
+  EXPECT_EQ(lines_of(slurp(path)), std::vector<std::string>{" WRITTEN BEFORE THE SIGNAL"});
   std::remove(path.c_str());
 }
 
