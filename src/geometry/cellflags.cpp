@@ -12,6 +12,7 @@
 #include "geometry/mesh.hpp"
 #include "run/params.hpp"
 #include "solver/fields.hpp"
+#include "solver/step.hpp"
 
 #include <algorithm>
 
@@ -136,17 +137,15 @@ void bcdet(int JBACK, int JFRONT, int JBPREV, int JFPREV) {
   const int nzw = msz.NMESH / nr;
 
   // New boundary frame two columns before the front, and its hit table.
-  if (JFRONT != JFPREV && JFRONT == lfrbk.IZFRR) {
-    const int old = lfrbk.IZFRR;
-    lfrbk.IZFRL = old - 2;
-    lfrbk.IZFRR = old + nzw - 4;
+  if (frame_must_move(JFRONT, JFPREV)) {
+    move_frame(nzw);
     hit1(0);
   }
 
   // Memory shift by one column: the columns JBPREV+1..JFPREV move to the start of
   // memory, the freed tail becomes metal with every component shut off.
   int origin = lfrbk.IZMWL;
-  if (JBACK != JBPREV && JFRONT == lfrbk.IZMWR + 1 && JFRONT != JFPREV) {
+  if (stored_must_move(JBACK, JFRONT, JBPREV, JFPREV)) {
     for (int j = JBPREV + 1; j <= JFPREV; ++j) {
       const long src = static_cast<long>(j - lfrbk.IZMWL) * nr;
       const long dst = static_cast<long>(j - JBPREV - 1) * nr;

@@ -10,6 +10,7 @@
 #include "run/params.hpp"
 #include "run/records.hpp"
 #include "solver/fields.hpp"
+#include "solver/step.hpp"
 
 namespace {
 
@@ -34,10 +35,7 @@ void pltmsh() {
   if (nr < 1 || nz < 1) return;
 
   const int nzw = msz.NMESH / nr;
-  lfrbk.IZFRL = 1;
-  lfrbk.IZFRR = nzw - 2;
-  lfrbk.IZMWL = 1;
-  lfrbk.IZMWR = nzw;
+  window_first(nzw);
   hit1(0);
 
   const int nb = (nz - 1) / 120;
@@ -52,10 +50,7 @@ void pltmsh() {
       const int jbprev = jback - 1;
       const int jfprev = j - 1;
       bcdet(jback, jfront, jbprev, jfprev);
-      if (j > lfrbk.IZMWR) {
-        lfrbk.IZMWL = jback;
-        lfrbk.IZMWR = jback - 1 + nzw;
-      }
+      if (stored_must_move(jback, jfront, jbprev, jfprev)) move_stored(jback, nzw);
       for (int i = 1; i <= nr; ++i) {
         const long m = static_cast<long>(j - lfrbk.IZMWL) * nr + i;
         char ch = '*';

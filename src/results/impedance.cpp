@@ -237,7 +237,7 @@ void zplot(const fix1<std::string, 10> &TITLE, const arr1<float> &W, int NN, int
   const int MROT = wpl.MROT;
   const bool loss = KIND == 5 || KIND == 6;
 
-  // 1. Frequency range (GHz): FQ where the Gaussian bunch spectrum has fallen by EXPFAC
+  // Frequency range (GHz): FQ where the Gaussian bunch spectrum has fallen by EXPFAC
   // (0.3 is c in m/ns to one figure), FN the highest frequency that DDZ resolves.
   const float FQ = 0.3f * std::sqrt(2.0f * std::log(expfr.EXPFAC)) / (2.0f * PI * SIG);
   const float FN = CLIGHT * 5.0E-10f / DDZ;
@@ -248,11 +248,11 @@ void zplot(const fix1<std::string, 10> &TITLE, const arr1<float> &W, int NN, int
   const float DT = DDZ / (CLIGHT * 1.0E-9f);
   const float DTS = DT * 1.0E-9f;
 
-  // 2. Factor and sign.
+  // Factor and sign.
   const float FACT = MROT == 0 ? 1.0f : FACTOR;
   const float SIGN = KIND == 1 ? -1.0f : 1.0f;
 
-  // 3. Window: wake sample j sits at window position NPAD + j, so that the bunch
+  // Window: wake sample j sits at window position NPAD + j, so that the bunch
   // centre (sample NSTART + 1) falls on the middle of the NTOT positions. Positions
   // below 1 (a wake shorter than the bunch) weigh nothing.
   const long long NSTART = int_limited(cals.SIGCUT * SIG / DDZ + 0.5f, -(1LL << 40), 1LL << 40);
@@ -287,7 +287,7 @@ void zplot(const fix1<std::string, 10> &TITLE, const arr1<float> &W, int NN, int
     }
   }
 
-  // 4. Fourier sum; the time origin t = 0 is the bunch centre (ns).
+  // Fourier sum; the time origin t = 0 is the bunch centre (ns).
   arr1<float> ZR(NF), ZI(NF), FR(NF), BS(NF, 0.0f), ZINT(NF, 0.0f);
   arr1<float> aw(nn > 0 ? nn : 0, 0.0f), tj(nn > 0 ? nn : 0, 0.0f);
   const float t0 = (static_cast<float>(NPAD) + 0.5f) * DT - static_cast<float>(NTOT) * DT / 2.0f;
@@ -318,7 +318,7 @@ void zplot(const fix1<std::string, 10> &TITLE, const arr1<float> &W, int NN, int
     }
   }
 
-  // 5. Bunch spectrum exp(-u^2/2): impedances divide by it, loss spectra take twice it.
+  // Bunch spectrum exp(-u^2/2): impedances divide by it, loss spectra take twice it.
   for (int i = 1; i <= NF; ++i) FR(i) = static_cast<float>(i - 1) * DF;
   for (int i = 1; i <= NF; ++i) {
     const float uu = 2.0f * PI * FR(i) * SIG / (CLIGHT * 1.0E-9f);
@@ -343,7 +343,7 @@ void zplot(const fix1<std::string, 10> &TITLE, const arr1<float> &W, int NN, int
     if (loss) BS(i) = std::exp(-(uu * uu));
   }
 
-  // 6. Dipole phase: multiplication by -i.
+  // Dipole phase: multiplication by -i.
   if (MROT == 1 && KIND != 3) {
     for (int i = 1; i <= NF; ++i) {
       const float r = ZR(i);
@@ -352,7 +352,7 @@ void zplot(const fix1<std::string, 10> &TITLE, const arr1<float> &W, int NN, int
     }
   }
 
-  // 7. Integrals over frequency: the loss factor up to FR(i), or the integrated impedance.
+  // Integrals over frequency: the loss factor up to FR(i), or the integrated impedance.
   const bool frame3 = !loss && intr.LINTZ;
   if (loss || frame3) {
     arr1<float> &Z = loss ? ZI : ZINT;
@@ -363,12 +363,12 @@ void zplot(const fix1<std::string, 10> &TITLE, const arr1<float> &W, int NN, int
     }
   }
 
-  // 8. Peak of the real part, at least 0.
+  // Peak of the real part, at least 0.
   float M = 0.0f;
   for (int i = 1; i <= NF; ++i)
     if (ZR(i) > M) M = ZR(i);
 
-  // 9., 10. The frames.
+  // The frames.
   spectrum_frame(TITLE, label_of(KIND, 1, MROT), FR, ZR, FMAX, BS, M);
   spectrum_frame(TITLE, label_of(KIND, 2, MROT), FR, ZI, FMAX, BS, M);
   if (frame3) spectrum_frame(TITLE, label_of(KIND, 3, MROT), FR, ZINT, FMAX, BS, M);

@@ -14,6 +14,7 @@
 #include "run/plotfile.hpp"
 #include "run/records.hpp"
 #include "solver/fields.hpp"
+#include "solver/step.hpp"
 
 nzpath_t nzpath;
 
@@ -308,10 +309,7 @@ void uplot() {
   plot_point(zzs(2), rrs(2));
   plot_end(JOIN_DOTS);
   // The fitted boundary over the whole mesh.
-  lfrbk.IZFRL = 1;
-  lfrbk.IZFRR = latc.NZ;
-  lfrbk.IZMWL = 1;
-  lfrbk.IZMWR = latc.NZ;
+  window_whole(latc.NZ);
   hit1(1);
   plot_end(JOIN_SOLID_PLOT);
   right_end_and_axis();

@@ -67,13 +67,6 @@ const char *const ZTITLE[20] = {
     "ReZ*f (kOhm-GHz) ", "ReZ*f(kOhmGHz/m2)", "ReZ*f (kOhm-GHz) ",
 };
 
-// The run title as nine texts of 8 characters.
-std::vector<std::string> title9(const fix1<std::string, 10> &TITLE) {
-  std::vector<std::string> t;
-  for (int k = 1; k <= 9; ++k) t.push_back(padto(TITLE(k), 8));
-  return t;
-}
-
 // Records 1 to 4 of a block: curve name, run title, date, time, MROT, points.
 void block_head(const fix1<std::string, 10> &TITLE, const std::string &aleg,
                 const char *alegfmt, int npoints) {
@@ -85,6 +78,12 @@ void block_head(const fix1<std::string, 10> &TITLE, const std::string &aleg,
 }
 
 } // namespace
+
+std::vector<std::string> title9(const fix1<std::string, 10> &TITLE) {
+  std::vector<std::string> t;
+  for (int k = 1; k <= 9; ++k) t.push_back(padto(TITLE(k), 8));
+  return t;
+}
 
 void wprin(const fix1<std::string, 10> &TITLE, const arr1<float> &W, int N, int KIND,
            float SCALE) {

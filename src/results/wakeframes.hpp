@@ -22,6 +22,17 @@ struct azero_t {
 extern wzero_t wzero;
 extern azero_t azero;
 
+// The curves of the frame, the KIND of wplot and wpadd. FRAME_HEAD stands for the frame
+// itself: wplot writes its header, titles and limits, wpadd resets the legend lines.
+enum wake_curve : int {
+  FRAME_HEAD = 0,
+  CURVE_CHARGE = 1,
+  CURVE_AZIMUTHAL = 2,
+  CURVE_TRANSVERSE = 3,
+  CURVE_LONGITUDINAL = 4,
+  CURVE_LONGITUDINAL_LOG = 5, // with the logarithmic term of unequal pipes
+};
+
 // KIND 0 or less: the frame header, titles and limits of RANGE = (XMIN, XMAX, YMIN,
 // YMAX). KIND 1 .. 5 (charge density, azimuthal, transverse, longitudinal, longitudinal
 // with the logarithmic term): the curve Y(1 .. N) at S = (j - 1)*DDZ and its legend.

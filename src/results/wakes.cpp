@@ -26,15 +26,10 @@ namespace {
 
 constexpr float PC = 1.0E-12f; // V/C -> V/pC
 
-// Extrema of one wake array: WMAX >= 0, WMIN <= 0 (both start at 0), peak magnitude A.
-struct wext {
-  float WMIN = 0.0f, WMAX = 0.0f, A = 0.0f;
-};
-
 // Extrema over k = 1 .. n (the sample after the last reported one included by the
 // caller); samples beyond the array do not exist and are not looked at.
-wext extrema(const arr1<float> &W, long n) {
-  wext e;
+wake_extrema extrema(const arr1<float> &W, long n) {
+  wake_extrema e;
   const long m = n < W.size() ? n : W.size();
   for (long k = 1; k <= m; ++k) {
     // A NaN is an extremum too: once met it stays, as in the integral beside it.
@@ -51,12 +46,6 @@ inline float wat(const arr1<float> &W, long k) { return k <= W.size() ? W(k) : 0
 // A scale divided by the radius of the wake line; a line on the axis carries no
 // dipole signal to scale, and the quotient is then 0.
 inline float per_rw(float s, float RW) { return RW != 0.0f ? s / RW : 0.0f; }
-
-std::vector<std::string> title9(const fix1<std::string, 10> &TITLE) {
-  std::vector<std::string> t;
-  for (int k = 1; k <= 9; ++k) t.push_back(padto(TITLE(k), 8));
-  return t;
-}
 
 } // namespace
 
@@ -82,208 +71,251 @@ void wnorm(const arr1<float> &W, int N, float A, arr1<float> &TEMP) {
   for (long k = 1; k <= n; ++k) t[k - 1] = (k <= nw ? w[k - 1] : 0.0f) / A;
 }
 
-void wkplot(int N, const fix1<std::string, 10> &TITLE, bool LPLW, bool LSVW, bool LOGT,
-            bool LNAPM1, int KEND, float RW, int ITEST, bool LPPW) {
+wake_factors wake_factors_of(int N) {
+  const arr1<float> &wz = wzwy_data.wz, &wt = wzwy_data.wt, &wy = wzwy_data.wy,
+                    &wp = wzwy_data.wp;
+  const float DDZ = latc.DDZ;
+  const int NQ = qkar.NQ;
+  wake_factors f;
+  // Extrema over one sample more than are plotted and tabulated.
+  const long n1 = static_cast<long>(N) + 1;
+  f.z = extrema(wz, n1);
+  f.t = extrema(wt, n1);
+  f.y = extrema(wy, n1);
+  f.p = extrema(wp, n1);
+  // Integrals over the bunch and the halves of the loss factor.
+  const int M = NQ / 2;
+  for (long k = 1; k <= NQ; ++k) {
+    const float q = wdens(k);
+    const float tz = wat(wz, k) * q * DDZ;
+    f.SUMZ += tz;
+    f.SUMT += wat(wt, k) * q * DDZ;
+    f.SUMY += wat(wy, k) * q * DDZ;
+    f.SUMP += wat(wp, k) * q * DDZ;
+    if (k < M) f.FIRST += tz;
+    if (k == M) f.FIRST += 0.5f * tz;
+  }
+  f.LAST = f.SUMZ - f.FIRST;
+  // Charge per mesh step of the charge curve.
+  for (long k = 1; k <= N; ++k) {
+    const float q = wdens(k) * DDZ;
+    if (q > f.QMAX) f.QMAX = q;
+    if (q < f.QMIN) f.QMIN = q;
+  }
+  return f;
+}
+
+namespace {
+
+// Scales of the report and the tables: V/pC; V/pC/m per offset D of the drive ring;
+// V/pC/m**2 per D and the radius RW of the wake line. A drive ring on the axis gives
+// no dipole values (scale 0).
+struct wake_scales {
+  float D = 0.0f, S1 = 0.0f, S2 = 0.0f, S3 = 0.0f;
+};
+
+wake_scales scales_of(float RW) {
+  wake_scales s;
+  const int IRDRIVE = latc.IRDRIVE;
+  s.D = IRDRIVE >= 1 && IRDRIVE <= gr_data.gr.size() ? gr(IRDRIVE) : 0.0f;
+  s.S1 = PC;
+  s.S2 = IRDRIVE > 1 ? PC / s.D : 0.0f;
+  s.S3 = per_rw(s.S2, RW);
+  return s;
+}
+
+// The three header records of the wake report.
+void report_head(const fix1<std::string, 10> &TITLE) {
+  const int u = ndev.NOUT;
+  rec(u, "('1',A,9A8,2X,A8,1X,A8,5X,A,1P,E10.3,2X,A,I2)", "PROBLEM :", title9(TITLE),
+      padto(wpt.CDATE, 8), padto(wpt.CTIME, 8), "SIG/M=", latc.SIG, "MROT=", wpl.MROT);
+  rec(u, "(1X,71X,A,1P,E10.3,A,3X,A,1P,E10.3,2X,A,1P,E10.3)", "CPUTIME USED:", wp2.TUSED,
+      "(S)", "DDR=", latc.DDR(1), "DDZ=", latc.DDZ);
+  rec(u, "(1X,A,A,5X,A,L1,3X,A,L1)", "(A,T,L,P) = WAKE POTENTIAL AS A FUNCTION OF",
+      " THE BUNCH COORDINATES S IN (M), (*)=BUNCH SHAPE,  FRONT LEFT", "LTAVO= ", win2.LTAVO,
+      "LNAPOLY= ", wpl2.LNAPOLY);
+}
+
+// The curves of the charge density and the wakes, each normalised to its peak: the
+// printer plot of the report (LPPW), the curves of the wake frame (when any wake plot
+// is asked for) and the wake tables. A test run draws the charge density alone.
+void wake_curves(int N, const fix1<std::string, 10> &TITLE, const wake_factors &f,
+                 const wake_scales &s, bool LOGT, int ITEST, bool LPPW) {
   const int u = ndev.NOUT;
   const arr1<float> &wz = wzwy_data.wz, &wt = wzwy_data.wt, &wy = wzwy_data.wy,
                     &wp = wzwy_data.wp;
   const float DDZ = latc.DDZ;
   const int MROT = wpl.MROT;
-  const int NQ = qkar.NQ;
-  const int NT = wind.NT;
-  const float SIG = latc.SIG;
-  const int IRDRIVE = latc.IRDRIVE;
-  const float D = IRDRIVE >= 1 && IRDRIVE <= gr_data.gr.size() ? gr(IRDRIVE) : 0.0f;
+  const bool anyplot = wps.LPLWL || wps.LPLWA || wps.LPLWT;
+  const bool anytable = wps.LSVWL || wps.LSVWA || wps.LSVWT;
 
-  // 1. Extrema over one sample more than are plotted and tabulated.
-  const long n1 = static_cast<long>(N) + 1;
-  const wext ez = extrema(wz, n1), et = extrema(wt, n1), ey = extrema(wy, n1),
-             ep = extrema(wp, n1);
-  const float AZ = ez.A, AT = et.A, AY = ey.A, AP = ep.A;
-
-  // 2., 3. Integrals over the bunch, SUM(W) = sum of W(k)*lambda(k)*DDZ (V/C), and the
-  // first and last half of the loss factor, split at the sample M = NQ/2. Samples
-  // beyond the wake arrays (a wake shorter than the bunch) count as 0.
-  float SUMZ = 0.0f, SUMT = 0.0f, SUMY = 0.0f, SUMP = 0.0f, FIRST = 0.0f;
-  const int M = NQ / 2;
-  for (long k = 1; k <= NQ; ++k) {
-    const float q = wdens(k);
-    const float tz = wat(wz, k) * q * DDZ;
-    SUMZ += tz;
-    SUMT += wat(wt, k) * q * DDZ;
-    SUMY += wat(wy, k) * q * DDZ;
-    SUMP += wat(wp, k) * q * DDZ;
-    if (k < M) FIRST += tz;
-    if (k == M) FIRST += 0.5f * tz;
-  }
-  const float LAST = SUMZ - FIRST;
-
-  // 4. Limits of the plots.
+  // Limits of the plots; the printer plot is printed with its last curve (NMORE = 0).
   fix1<float, 4> RANGE;
   RANGE(1) = 0.0f;
   RANGE(2) = static_cast<float>(N - 1) * DDZ;
   RANGE(3) = -1.0f;
   RANGE(4) = 1.0f;
-  int NMORE = 1;
+  int NMORE = ITEST == 1 ? 0 : 1;
 
-  // 5. CPU time since the last mark.
-  cputim(wp2.TUSED, 2);
-
-  // 6. Header of the wake report.
-  rec(u, "('1',A,9A8,2X,A8,1X,A8,5X,A,1P,E10.3,2X,A,I2)", "PROBLEM :", title9(TITLE),
-      padto(wpt.CDATE, 8), padto(wpt.CTIME, 8), "SIG/M=", SIG, "MROT=", MROT);
-  rec(u, "(1X,71X,A,1P,E10.3,A,3X,A,1P,E10.3,2X,A,1P,E10.3)", "CPUTIME USED:", wp2.TUSED,
-      "(S)", "DDR=", latc.DDR(1), "DDZ=", DDZ);
-  rec(u, "(1X,A,A,5X,A,L1,3X,A,L1)", "(A,T,L,P) = WAKE POTENTIAL AS A FUNCTION OF",
-      " THE BUNCH COORDINATES S IN (M), (*)=BUNCH SHAPE,  FRONT LEFT", "LTAVO= ", win2.LTAVO,
-      "LNAPOLY= ", wpl2.LNAPOLY);
-
-  // 7. Plot and table switches of the run.
-  if (LPLW) wps.LPLWL = wps.LPLWA = wps.LPLWT = true;
-  if (LSVW) wps.LSVWL = wps.LSVWA = wps.LSVWT = true;
-  const bool anyplot = wps.LPLWL || wps.LPLWA || wps.LPLWT;
-  const bool anytable = wps.LSVWL || wps.LSVWA || wps.LSVWT;
   arr1<float> TEMP(N);
   if (anyplot) {
-    wplot(TITLE, TEMP, N, 0, RANGE);
-    wpadd(0.0f, 0.0f, 0.0f, MROT, 0);
+    wplot(TITLE, TEMP, N, FRAME_HEAD, RANGE);
+    wpadd(0.0f, 0.0f, 0.0f, MROT, FRAME_HEAD);
   }
 
-  // 8. Scale of the dipole tables; a drive ring on the axis gives no dipole values.
-  const float TS = IRDRIVE > 1 ? PC / D : 0.0f;
-
-  // 9.
-  if (ITEST == 1) NMORE = 0;
-
-  // 10. Charge curve: lambda(k)*DDZ, the charge per mesh step of a 1 C bunch.
-  qkar.QMAX = 0.0f;
-  float QMIN = 1.0E15f;
-  for (long k = 1; k <= N; ++k) {
-    TEMP(k) = wdens(k) * DDZ;
-    if (TEMP(k) > qkar.QMAX) qkar.QMAX = TEMP(k);
-    if (TEMP(k) < QMIN) QMIN = TEMP(k);
-  }
-  const float QMAX = qkar.QMAX;
-  wnorm(TEMP, N, QMAX, TEMP);
+  // Charge curve: lambda(k)*DDZ, the charge per mesh step of a 1 C bunch.
+  for (long k = 1; k <= N; ++k) TEMP(k) = wdens(k) * DDZ;
+  wnorm(TEMP, N, f.QMAX, TEMP);
   if (LPPW) drplot(u, TEMP, TEMP, N, '*', 0, RANGE, NMORE);
-  if (anyplot) wplot(TITLE, TEMP, N, 1, RANGE);
+  if (anyplot) wplot(TITLE, TEMP, N, CURVE_CHARGE, RANGE);
+  if (ITEST == 1) return;
 
-  // 11. A test run has no wakes to draw.
-  if (ITEST != 1) {
-    // 12. Azimuthal curve, unless negligible beside the longitudinal one.
-    if (AY >= 1.0E-10f * AZ) {
-      wnorm(wy, N, AY, TEMP);
-      if (LPPW) drplot(u, TEMP, TEMP, N, 'A', 0, RANGE, NMORE);
-      if (wps.LPLWA) wplot(TITLE, TEMP, N, 2, RANGE);
-      if (wps.LSVWA) wprin(TITLE, wy, N, 2, TS);
-    }
-    // 13. Transverse curve.
-    if (AT >= 1.0E-10f * AZ) {
-      wnorm(wt, N, AT, TEMP);
-      if (LPPW) drplot(u, TEMP, TEMP, N, 'T', 0, RANGE, NMORE);
-      if (wps.LPLWT) wplot(TITLE, TEMP, N, 3, RANGE);
-      if (wps.LSVWT) wprin(TITLE, wt, N, 3, TS);
-    }
-    // 14. Longitudinal curve, always.
-    if (!LOGT) NMORE = 0;
-    wnorm(wz, N, AZ, TEMP);
-    if (LPPW) drplot(u, TEMP, TEMP, N, 'L', 0, RANGE, NMORE);
-    if (wps.LPLWL || (anyplot && MROT == 0)) wplot(TITLE, TEMP, N, 4, RANGE);
-    if (MROT == 0 && (wps.LSVWL || anytable)) wprin(TITLE, wz, N, 1, PC);
-    if (MROT == 1 && wps.LSVWL) wprin(TITLE, wz, N, 4, per_rw(TS, RW));
-    // 15. Longitudinal curve with the logarithmic term of unequal pipes.
-    if (LOGT) {
-      NMORE = 0;
-      wnorm(wp, N, AP, TEMP);
-      if (LPPW) drplot(u, TEMP, TEMP, N, 'P', 0, RANGE, NMORE);
-      if (wps.LPLWL || (anyplot && MROT == 0)) wplot(TITLE, TEMP, N, 5, RANGE);
-      if (wps.LSVWL || (anytable && MROT == 0)) wprin(TITLE, wp, N, 5, PC);
-    }
+  // Azimuthal curve, unless negligible beside the longitudinal one.
+  if (f.y.A >= 1.0E-10f * f.z.A) {
+    wnorm(wy, N, f.y.A, TEMP);
+    if (LPPW) drplot(u, TEMP, TEMP, N, 'A', 0, RANGE, NMORE);
+    if (wps.LPLWA) wplot(TITLE, TEMP, N, CURVE_AZIMUTHAL, RANGE);
+    if (wps.LSVWA) wprin(TITLE, wy, N, TABLE_AZIMUTHAL, s.S2);
   }
+  // Transverse curve.
+  if (f.t.A >= 1.0E-10f * f.z.A) {
+    wnorm(wt, N, f.t.A, TEMP);
+    if (LPPW) drplot(u, TEMP, TEMP, N, 'T', 0, RANGE, NMORE);
+    if (wps.LPLWT) wplot(TITLE, TEMP, N, CURVE_TRANSVERSE, RANGE);
+    if (wps.LSVWT) wprin(TITLE, wt, N, TABLE_TRANSVERSE, s.S2);
+  }
+  // Longitudinal curve, always.
+  if (!LOGT) NMORE = 0;
+  wnorm(wz, N, f.z.A, TEMP);
+  if (LPPW) drplot(u, TEMP, TEMP, N, 'L', 0, RANGE, NMORE);
+  if (wps.LPLWL || (anyplot && MROT == 0)) wplot(TITLE, TEMP, N, CURVE_LONGITUDINAL, RANGE);
+  if (MROT == 0 && (wps.LSVWL || anytable)) wprin(TITLE, wz, N, TABLE_LONGITUDINAL, s.S1);
+  if (MROT == 1 && wps.LSVWL) wprin(TITLE, wz, N, TABLE_LONGITUDINAL_DIPOLE, s.S3);
+  // Longitudinal curve with the logarithmic term of unequal pipes.
+  if (LOGT) {
+    NMORE = 0;
+    wnorm(wp, N, f.p.A, TEMP);
+    if (LPPW) drplot(u, TEMP, TEMP, N, 'P', 0, RANGE, NMORE);
+    if (wps.LPLWL || (anyplot && MROT == 0)) wplot(TITLE, TEMP, N, CURVE_LONGITUDINAL_LOG, RANGE);
+    if (wps.LSVWL || (anytable && MROT == 0)) wprin(TITLE, wp, N, TABLE_LONGITUDINAL_LOG, s.S1);
+  }
+}
 
-  // 16. Report scales: V/pC; V/pC/m per offset D; V/pC/m**2 per D and RW.
-  const float S1 = PC;
-  const float S2 = IRDRIVE > 1 ? PC / D : 0.0f;
-  const float S3 = per_rw(S2, RW);
+// The report records after the curves: the charge line, the extrema and the integrals
+// in the printed units, and the warnings of a run cut short or of a bunch sampled too
+// coarsely.
+void report_lines(const wake_factors &f, const wake_scales &s, bool LOGT, bool LNAPM1,
+                  int KEND, int ITEST) {
+  const int u = ndev.NOUT;
+  const float DDZ = latc.DDZ, SIG = latc.SIG;
+  const int MROT = wpl.MROT;
+  const float D = s.D, S1 = s.S1, S2 = s.S2, S3 = s.S3;
 
-  // 17. Charge line.
+  // Charge line.
   rec(u, "()");
   rec(u, "(A,1P,E10.3,A,1P,E10.3,A,A,1P,E10.3,A,A,1P,E10.3,A)",
-      " LINE CHARGE DENSITY MIN/MAX=", QMIN / DDZ, "/", QMAX / DDZ, "    C/M**1,", " SCALE=",
-      QMAX / DDZ, "    C/M**1,", " PASSING    AT R=", D, " M");
+      " LINE CHARGE DENSITY MIN/MAX=", f.QMIN / DDZ, "/", f.QMAX / DDZ, "    C/M**1,", " SCALE=",
+      f.QMAX / DDZ, "    C/M**1,", " PASSING    AT R=", D, " M");
 
-  // 18. Extremum lines.
+  // Extremum lines.
   const char *DIPOLE = "(A,1P,E10.3,A,1P,E10.3,A,A,1P,E10.3,A,A,1P,E10.3,A)";
   const char *MONOPOLE = "(A,1P,E10.3,A,1P,E10.3,A,A,1P,E10.3,A)";
   if (MROT == 1) {
     if (!LNAPM1)
-      rec(u, DIPOLE, " AZIMUTHAL    WAKE   MIN/MAX=", ey.WMIN * S2, "/", ey.WMAX * S2,
-          " V/PC/M**1,", " SCALE=", AY * S2, " V/PC/M**1,", " NORMALIZED BY D=", D,
+      rec(u, DIPOLE, " AZIMUTHAL    WAKE   MIN/MAX=", f.y.WMIN * S2, "/", f.y.WMAX * S2,
+          " V/PC/M**1,", " SCALE=", f.y.A * S2, " V/PC/M**1,", " NORMALIZED BY D=", D,
           " M DIPOLE OFFSET");
-    rec(u, DIPOLE, " TRANSVERSE   WAKE   MIN/MAX=", et.WMIN * S2, "/", et.WMAX * S2,
-        " V/PC/M**1,", " SCALE=", AT * S2, " V/PC/M**1,", " NORMALIZED BY D=", D,
+    rec(u, DIPOLE, " TRANSVERSE   WAKE   MIN/MAX=", f.t.WMIN * S2, "/", f.t.WMAX * S2,
+        " V/PC/M**1,", " SCALE=", f.t.A * S2, " V/PC/M**1,", " NORMALIZED BY D=", D,
         " M DIPOLE OFFSET");
-    rec(u, DIPOLE, " LONGITUDINAL WAKE   MIN/MAX=", ez.WMIN * S3, "/", ez.WMAX * S3,
-        " V/PC/M**2,", " SCALE=", AZ * S3, " V/PC/M**2,", " NORMALIZED BY D=", D,
+    rec(u, DIPOLE, " LONGITUDINAL WAKE   MIN/MAX=", f.z.WMIN * S3, "/", f.z.WMAX * S3,
+        " V/PC/M**2,", " SCALE=", f.z.A * S3, " V/PC/M**2,", " NORMALIZED BY D=", D,
         " M DIPOLE OFFSET");
   } else if (MROT == 0) {
-    rec(u, MONOPOLE, " LONGITUDINAL WAKE   MIN/MAX=", ez.WMIN * S1, "/", ez.WMAX * S1,
-        " V/PC/M**0,", " SCALE=", AZ * S1, " V/PC/M**0");
+    rec(u, MONOPOLE, " LONGITUDINAL WAKE   MIN/MAX=", f.z.WMIN * S1, "/", f.z.WMAX * S1,
+        " V/PC/M**0,", " SCALE=", f.z.A * S1, " V/PC/M**0");
   }
   if (LOGT)
-    rec(u, MONOPOLE, " WAKE WITH LOG, TERM MIN/MAX=", ep.WMIN * S1, "/", ep.WMAX * S1,
-        " V/PC/M**0,", " SCALE=", AP * S1, " V/PC/M**0");
+    rec(u, MONOPOLE, " WAKE WITH LOG, TERM MIN/MAX=", f.p.WMIN * S1, "/", f.p.WMAX * S1,
+        " V/PC/M**0,", " SCALE=", f.p.A * S1, " V/PC/M**0");
   // The dipole values are per unit offset: with the ring on the axis there is none.
-  if (MROT == 1 && IRDRIVE <= 1)
+  if (MROT == 1 && latc.IRDRIVE <= 1)
     rec(u, "(1X,A)",
         "*** WARNING *** THE DRIVE RING IS ON THE AXIS (D=0): DIPOLE VALUES ARE SET TO 0.");
 
-  // 19. Separator.
-  const bool cut = KEND < NT - 1 && ITEST == 0;
+  // Separator.
+  const bool cut = KEND < wind.NT - 1 && ITEST == 0;
   if (cut || SIG / DDZ < 4.0f)
     rec(u, "(A)", " ");
   else
     rec(u, "(A)", "0");
 
-  // 20., 21. Integrated lines (loss and kick factors) and the legend lines of the frame.
+  // Integrated lines: the loss and kick factors.
   const char *INTEG = "(1X,A,A,1P,E10.3,A)";
   if (MROT == 1) {
     if (!LNAPM1)
-      rec(u, INTEG, "INTEGRATED  AZIMUTHAL    WAKE * ", "CHARGE DENSITY = ", SUMY * S2,
+      rec(u, INTEG, "INTEGRATED  AZIMUTHAL    WAKE * ", "CHARGE DENSITY = ", f.SUMY * S2,
           " V/PC/M**1");
-    rec(u, INTEG, "INTEGRATED  TRANSVERSE   WAKE * ", "CHARGE DENSITY = ", SUMT * S2,
+    rec(u, INTEG, "INTEGRATED  TRANSVERSE   WAKE * ", "CHARGE DENSITY = ", f.SUMT * S2,
         " V/PC/M**1");
-    rec(u, INTEG, "INTEGRATED  LONGITUDINAL WAKE * ", "CHARGE DENSITY = ", SUMZ * S3,
+    rec(u, INTEG, "INTEGRATED  LONGITUDINAL WAKE * ", "CHARGE DENSITY = ", f.SUMZ * S3,
         " V/PC/M**2");
   } else if (MROT == 0) {
     rec(u, "(1X,A,A,1P,E10.3,A,3X,A,1P,E10.3,A,1P,E10.3,A)",
-        "INTEGRATED  LONGITUDINAL WAKE * ", "CHARGE DENSITY = ", SUMZ * S1, " V/PC/M**0",
-        "(FIRST/LAST HALF = ", FIRST * S1, "/", LAST * S1, " V/PC/M**0)");
-    if (anyplot) wpadd(ez.WMIN * S1, ez.WMAX * S1, SUMZ * S1, MROT, 4);
+        "INTEGRATED  LONGITUDINAL WAKE * ", "CHARGE DENSITY = ", f.SUMZ * S1, " V/PC/M**0",
+        "(FIRST/LAST HALF = ", f.FIRST * S1, "/", f.LAST * S1, " V/PC/M**0)");
   }
-  if (LOGT) {
-    rec(u, INTEG, "WITH LOG. TERM DUE TO UNEQUAL BE", "AM PIPE RADII  = ", SUMP * S1,
+  if (LOGT)
+    rec(u, INTEG, "WITH LOG. TERM DUE TO UNEQUAL BE", "AM PIPE RADII  = ", f.SUMP * S1,
         " V/PC/M**0");
-    if (anyplot && MROT == 0) wpadd(ep.WMIN * S1, ep.WMAX * S1, SUMP * S1, MROT, 5);
-  }
-  if (MROT == 1 && anyplot) {
-    if (!LNAPM1) wpadd(ey.WMIN * S2, ey.WMAX * S2, SUMY * S2, MROT, 2);
-    wpadd(et.WMIN * S2, et.WMAX * S2, SUMT * S2, MROT, 3);
-    wpadd(ez.WMIN * S3, ez.WMAX * S3, SUMZ * S3, MROT, 4);
-  }
 
-  // 22. A run that the CPU-time monitor ended early.
+  // A run that the CPU-time monitor ended early.
   if (cut) {
     rec(u, "()");
     rec(u, "(1X,A,A,I7)", "*** WARNING *** COMPUTATION IS NOT COMPLETED.",
         "   THE LAST TIME STEP =", KEND);
   }
-  // 23. A bunch sampled too coarsely.
+  // A bunch sampled too coarsely.
   if (SIG / DDZ + cons.EPSTOL < 4.0f) {
     rec(u, "()");
     rec(u, "(1X,A,A,F7.2,A,A)", "*** WARNING *** YOU SHOULD NOT BELIEVE THE ABOVE",
         " RESULTS.  SIG/DDZ=", SIG / DDZ, " IS TOO SMALL (IT SHOULD BE AT LEAST", " 4-5).");
   }
+}
+
+// The legend lines of the wake frame: each wake's extrema and its loss or kick factor,
+// in the printed units.
+void frame_legends(const wake_factors &f, const wake_scales &s, bool LOGT, bool LNAPM1) {
+  const int MROT = wpl.MROT;
+  if (MROT == 0) {
+    wpadd(f.z.WMIN * s.S1, f.z.WMAX * s.S1, f.SUMZ * s.S1, MROT, CURVE_LONGITUDINAL);
+    if (LOGT) wpadd(f.p.WMIN * s.S1, f.p.WMAX * s.S1, f.SUMP * s.S1, MROT, CURVE_LONGITUDINAL_LOG);
+  } else if (MROT == 1) {
+    if (!LNAPM1) wpadd(f.y.WMIN * s.S2, f.y.WMAX * s.S2, f.SUMY * s.S2, MROT, CURVE_AZIMUTHAL);
+    wpadd(f.t.WMIN * s.S2, f.t.WMAX * s.S2, f.SUMT * s.S2, MROT, CURVE_TRANSVERSE);
+    wpadd(f.z.WMIN * s.S3, f.z.WMAX * s.S3, f.SUMZ * s.S3, MROT, CURVE_LONGITUDINAL);
+  }
+}
+
+} // namespace
+
+// The order of the output of each unit: on the report the header, the printer plot and
+// the lines of the factors; on the plot file the frame with its curves, then its legend
+// lines; on the table file the wake tables.
+void wkplot(int N, const fix1<std::string, 10> &TITLE, bool LPLW, bool LSVW, bool LOGT,
+            bool LNAPM1, int KEND, float RW, int ITEST, bool LPPW) {
+  const wake_factors f = wake_factors_of(N);
+  qkar.QMAX = f.QMAX;
+  const wake_scales s = scales_of(RW);
+  // CPU time since the last mark, for the header.
+  cputim(wp2.TUSED, 2);
+  report_head(TITLE);
+  // LPLW and LSVW ask for every wake plot and table.
+  if (LPLW) wps.LPLWL = wps.LPLWA = wps.LPLWT = true;
+  if (LSVW) wps.LSVWL = wps.LSVWA = wps.LSVWT = true;
+  wake_curves(N, TITLE, f, s, LOGT, ITEST, LPPW);
+  report_lines(f, s, LOGT, LNAPM1, KEND, ITEST);
+  if (wps.LPLWL || wps.LPLWA || wps.LPLWT) frame_legends(f, s, LOGT, LNAPM1);
 }
 
 namespace {

@@ -197,9 +197,6 @@ void irdini() {
   }
   lat2.NZONE = 0;
   lat2.NRL = 0;
-  cntcom.NRCX = 0;
-  cntcom.NRDX = 0;
-  cntcom.NREX = 0;
   napcom.NRNAP1 = 0;
   napcom.NRNAP2 = 0;
   // The radial mesh lines of the last run, when they exist (never beyond what is held).

@@ -37,7 +37,7 @@ void run_mte() {
   }
 }
 
-void run_derive_7() {
+void run_bunch_cut() {
   const float ddz = latc.DDZ;
   crbw.ISEP = nint(crbw.ZSEP / ddz);
   crbw.ZSEP = static_cast<float>(crbw.ISEP) * ddz;
@@ -50,7 +50,7 @@ void run_derive_7() {
   qkar.NQ = nint(nh) + 2;
 }
 
-void run_derive_8(bool RESTORED) {
+void run_wake_steps(bool RESTORED) {
   const float ddz = latc.DDZ;
   if (mp.UBTE == 0.0f) mp.UBTE = 2.0f * cdis.ZHALF;
   if (crbw.LCRBW) {
@@ -150,6 +150,8 @@ void run_sizes_alloc() {
   }
   bc_data.ihit.release();
   bc_data.ihit.alloc(NMESH, 8);
+  celc_data.kc.release();
+  celc_data.kc.alloc(NMESH, 0);
   wzwy_data.wz.release();
   wzwy_data.wz.alloc(MSZW);
   wzwy_data.wp.release();
@@ -187,6 +189,7 @@ void release_run_arrays() {
   flg_data.iflg.release();
   for (int c = 1; c <= 3; ++c) flg_data.sj[c].release();
   bc_data.ihit.release();
+  celc_data.kc.release();
   for (arr1<float> *a : {&wzwy_data.wz, &wzwy_data.wp, &wzwy_data.qkst, &wzwy_data.wy,
                          &wzwy_data.wt, &cm3_data.ex1, &cm3_data.ex4, &cm3_data.ex5,
                          &cm3_data.ex6, &cm3_data.edum1, &cm3_data.edum2, &cm1_data.cx1,

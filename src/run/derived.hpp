@@ -1,8 +1,8 @@
 // Derived run quantities and the run's arrays. The main program calls these in the
 // run order (after the contour is decoded and setgrd has run):
 //   run_mte             after setgrd                 LCFRON, MTE, UBTE = UBT, stops
-//   run_derive_7        after setprm mode 0          ISEP/ZSEP, REDTXT, SIGCUT, ZHALF, NQ
-//   run_derive_8        next                         UBTE, LCPUTM, NW, LPLEC, NT, snapshots
+//   run_bunch_cut       after setprm mode 0          ISEP/ZSEP, REDTXT, SIGCUT, ZHALF, NQ
+//   run_wake_steps      next                         UBTE, LCPUTM, NW, LPLEC, NT, snapshots
 //   run_cutoff          after setprm mode 2, setkmin CUTOFF
 //   (prfile, prboun, prmesh: NP)
 //   run_sizes_alloc     next                         NMESH, MSZW, MSZQ, the run arrays
@@ -16,10 +16,10 @@
 // stops on inputs that every later rule divides by: MTE, SIG, ISIG, NSHOT.
 void run_mte();
 // Beam separation snapped to the mesh, plot size text, SIGCUT, ZHALF and NQ.
-void run_derive_7();
+void run_bunch_cut();
 // Wake length, LCPUTM forced by LSAV, NUBT, NW, LPLEC, NT and the snapshot schedule;
 // RESTORED: the run restored from a save file keeps the saved schedule.
-void run_derive_8(bool RESTORED);
+void run_wake_steps(bool RESTORED);
 // Upper frequency of the spectra (GHz) when CUTOFF is 0.
 void run_cutoff();
 // LFFTANY: any spectrum requested for the mode of the run (MROT 0 or 1).

@@ -24,42 +24,42 @@
 #include "solver/step.hpp"
 
 bool run_prepare(bool restored) {
-  // 1. The copies of the first run's inputs are taken by first_run_copies; every run but
+  // The copies of the first run's inputs are taken by first_run_copies; every run but
   // the restored one starts its loop at step 0.
   if (!restored) mp.KSTART = 0;
-  // 2. banner of a later run that is not beam-only
+  // Banner of a later run that is not beam-only
   if (mp.IRUN > 0 && !mp.BEAMONLY) run_banner();
-  // 3. decode the stored geometry lines again in every later run
+  // Decode the stored geometry lines again in every later run
   if (mp.IRUN > 0) {
     latc.NPTS = mp.NPTS0;
     lat2.NLAST = mp.NLAST0;
     inputd(mp.LADD, latc.NPTS, mp.NLINES, lat2.NLAST, mp.ZMAX, mp.RMAX);
     if (restored) mp.ZLAST = geo.ZZ(lat2.NLAST);
   }
-  // 4. extent of the structure, circles and ellipses
+  // Extent of the structure, circles and ellipses
   setgrd(mp.RBP, mp.ZMAX, mp.RMAX, mp.RMIN, mp.ZLFT, mp.ZRGT, mp.RAD);
-  // 5. LCFRON, MTE (with the checks of the bunch and time inputs)
+  // LCFRON, MTE (with the checks of the bunch and time inputs)
   run_mte();
-  // 6. z mesh and mesh indices of the contour
+  // The z mesh and the mesh indices of the contour
   setprm(0, mp.LPLEC, mp.RAD, mp.ZLFT, mp.ZRGT, mp.RMIN, mp.RBP);
-  // 7. beam separation, plot size text, bunch cut and half length
-  run_derive_7();
-  // 8. wake length, number of steps, snapshot schedule
-  run_derive_8(restored);
-  // 9. pipe and drive-ring indices, the straight wake line
+  // Beam separation, plot size text, bunch cut and half length
+  run_bunch_cut();
+  // Wake length, number of steps, snapshot schedule
+  run_wake_steps(restored);
+  // Pipe and drive-ring indices, the straight wake line
   setprm(2, mp.LPLEC, mp.RAD, mp.ZLFT, mp.ZRGT, mp.RMIN, mp.RBP);
   setkmin();
-  // 10. upper frequency of the spectra
+  // Upper frequency of the spectra
   run_cutoff();
-  // 11., 12. echo of FILE, BOUN and MESH
+  // Echo of FILE, BOUN and MESH
   if (!mp.BEAMONLY) {
     prfile(mp.LSAV, mp.LREC, mp.LCPUTM, mp.TSOS, mp.TMAX);
     prboun();
   }
   prmesh(mp.NW, mp.BEAMONLY, mp.RAD, mp.MTREC, mp.RATIO);
-  // 13. sizes and allocation of the run's arrays
+  // Sizes and allocation of the run's arrays
   run_sizes_alloc();
-  // 14. echo of the geometry and of the other groups
+  // Echo of the geometry and of the other groups
   run_lfftany();
   if (!mp.BEAMONLY) {
     prgeoform(mp.LADD);
@@ -74,33 +74,35 @@ bool run_prepare(bool restored) {
     // No echo in a beam-only run, but its spectra need a valid EXPFAC all the same.
     prexpf(mp.LFFT, mp.LFFTL, mp.LFFTANY, mp.BEAMONLY);
   }
-  // 15. half-cell input
+  // Half-cell input
   if (symt.LHALF) {
     expand();
     expand2();
   }
-  // 16., 17. the wake-integration contour and the beam-pipe checks
+  // The wake-integration contour and the beam-pipe checks
   if (wpl2.LNONAP) wpl2.LNAPOLY = false;
   examin(mp.IRUN, mp.BEAMONLY, mp.LNAPM1, mp.RMIN, mp.RBP, mp.ZLFT, mp.ZRGT, mp.ISKIP);
-  // 18. Napoly weights
+  // Napoly weights
   if (wpl2.LNAPOLY) alloc_napoly();
-  // 19. the straight wake line again
+  // The straight wake line again
   setkmin();
   mp.RW = gr(pint.KMIN);
-  // 20. a failed check skips the run
+  // A failed check skips the run
   if (mp.ISKIP != 0) return false;
-  // 21. mesh map and shape frames
+  // Mesh map and shape frames
   bool draw = mp.IRUN == 0 || mp.MESHNEW;
   if (draw && mp.LMATPR) pltmsh();
   if (draw && mp.LCAVIN) cplot();
   if (draw && mp.LCAVUS) uplot();
-  // 22. cell flags, fields, bunch sums, wake accumulators, line-charge table
+  // Update coefficients of the field step
+  step_coefficients(wpl.MROT);
+  // Cell flags, fields, bunch sums, wake accumulators, line-charge table
   flgclr();
   initjd();
   calsum();
   wakecl();
   if (!(win2.LTAVO && wpl.MROT == 1)) qkset();
-  // 23. peak line density for the snapshots
+  // Peak line density for the snapshots
   if (mp.LPLE || mp.LPLC) run_qmax();
   return true;
 }
@@ -111,11 +113,11 @@ void one_run(bool restored) {
   // A run whose loop takes no step (ITEST = 1, or KSTART at or beyond NT) counts as
   // complete: it has nothing to save, and the routines after the loop see the last step.
   mp.KEND = wind.NT - 1;
-  // 24. test mode: no time stepping
+  // Test mode: no time stepping
   if (mp.ITEST != 1) {
-    // 25. first window
+    // First window
     advan(restored, mp.KX, mp.KY, mp.KSTART);
-    // 26. the Napoly method cannot give the counter-rotating dipole wake
+    // The Napoly method cannot give the counter-rotating dipole wake
     if (wpl2.LNAPOLY && wpl.MROT == 1 && crbw.LCRBW) {
       rec(ndev.NOUT, "()");
       rec(ndev.NOUT, "(1X,A)",
@@ -123,12 +125,12 @@ void one_run(bool restored) {
       rec(ndev.NOUT, "()");
       return;
     }
-    // 27. the run line on the terminal and the time loop
+    // The run line on the terminal and the time loop
     rec(NTERM, "(A,I3,A2,A)", " > THE", mp.IRUN + 1, run_suffix(mp.IRUN + 1), " RUN STARTED");
     time_loop();
-    // 28. save file when the monitor left the loop before its last step
+    // Save file when the monitor left the loop before its last step
     if (mp.LSAV && mp.KEND < wind.NT - 1) save_run();
   }
-  // 29. completion of the wake arrays, report, tables, plots and spectra
+  // Completion of the wake arrays, report, tables, plots and spectra
   complete_run();
 }

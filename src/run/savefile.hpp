@@ -5,12 +5,43 @@
 // loop counters and the witness counters; the wake accumulators, delay lines and fields
 // follow (store, reload). The group FILE, NR, NZ, RAD, LPPW, the mesh and everything
 // derived from the inputs are not in the file: a restored run computes them again.
+//
+// Each of records 1 to 55 is described once, by the list of its items (save_record);
+// the save writes and the restore reads the records from that list.
 #pragma once
+#include <vector>
 
-// Size in bytes of record r (1 to 55) of the save file, without its framing.
-inline constexpr int save_reclen(int r) {
-  return r == 1 ? 16040 : r <= 51 ? 28800 : r == 52 ? 160112 : r == 53 ? 84 : r == 54 ? 96 : 8;
-}
+// The kinds of item: 32-bit reals and integers, switches (true = -1, false = 0), texts
+// of a fixed number of characters, and the first step not yet computed (written as
+// KEND + 1, read into KSTART).
+enum class save_kind { real, integer, logical, text, next_step };
+
+// One item of a record: `count` values of its kind from `at` on (float, int, bool or
+// std::string; a text item holds `count` texts of `len` characters each). A restored
+// value the run cannot use ends the restore like a record of the wrong length: a real
+// marked `finite` must be a finite number, an integer marked `ranged` must lie in
+// lo .. hi.
+struct save_item {
+  const char *name;
+  save_kind kind;
+  void *at;
+  long count = 1;
+  int len = 0;
+  bool finite = false;
+  bool ranged = false;
+  long lo = 0, hi = 0;
+};
+
+// Records of the main program in the save file; the field records follow them.
+inline constexpr int SAVE_RECORDS = 55;
+
+// The items of record n (1 to 55) in their order in the record. The bounds of the
+// counters follow the switches as they stand (the contour holds half the points for a
+// half-cell input).
+std::vector<save_item> save_record(int n);
+// Size in bytes of one item, and of record n (1 to 55) without its framing.
+long save_item_bytes(const save_item &it);
+int save_reclen(int n);
 
 // Rewind unit 1 and write records 1 to 55 and the field records: the state of the run
 // after its step KEND, to be continued with the step KEND + 1.

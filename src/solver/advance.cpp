@@ -14,14 +14,16 @@
 
 void advan(bool LREC, int &KX, int &KY, int &KSTART) {
   const int MTE = latc.MTE > 0 ? latc.MTE : 1;
-  const int NR = latc.NR > 0 ? latc.NR : 1;
-  const int NZW = msz.NMESH / NR;
 
-  // 1. Witness counters: the TAVO method samples Ez first half a mesh step in.
-  KX = (win2.LTAVO && wpl.MROT == 1) ? 0 : 1;
+  // Witness counters. The TAVO integration (conbm) raises KX before it samples Ez half
+  // a mesh step in, so it starts one lower; the methods that interpolate at the column
+  // crossings raise it after the crossing step. With the Napoly contour a TAVO dipole run
+  // integrates with napl2, on the crossing frame.
+  const bool tavo = win2.LTAVO && wpl.MROT == 1 && !wpl2.LNAPOLY;
+  KX = tavo ? 0 : 1;
   KY = 1;
 
-  // 2. A restored run takes KX, KY and the accumulators, delay lines and fields of the
+  // A restored run takes KX, KY and the accumulators, delay lines and fields of the
   // saved run's last step from the restart file; the replay below brings the window to
   // the layout those fields were saved in.
   if (LREC) {
@@ -40,7 +42,7 @@ void advan(bool LREC, int &KX, int &KY, int &KSTART) {
     reload();
   }
 
-  // 3. With the drive ring on the wall of the left pipe nothing is in the pipe, so the
+  // With the drive ring on the wall of the left pipe nothing is in the pipe, so the
   // steps in which the bunch crosses a straight left pipe would compute zero fields and
   // zero wake: start behind them, with the counters advanced by the columns skipped.
   const bool ringonwall = latc.IRDRIVE == pipes.IRPL;
@@ -51,39 +53,17 @@ void advan(bool LREC, int &KX, int &KY, int &KSTART) {
     KY = KY + d;
   }
 
-  // 4. First boundary frame and memory window; classify columns 1 and 2.
-  lfrbk.IZFRL = 1;
-  lfrbk.IZFRR = NZW - 2;
-  lfrbk.IZMWL = 1;
-  lfrbk.IZMWR = NZW;
-  hit1(0);
-  nzin.JBPREV = 1;
-  nzin.JFPREV = 1;
-  bcdet(1, 1, nzin.JBPREV, nzin.JFPREV);
-  bcdet(1, 2, nzin.JBPREV, nzin.JFPREV);
+  // First boundary frame and memory window; classify columns 1 and 2.
+  window_start();
 
   if ((ringonwall || LREC) && KSTART >= 0) {
-    // 5. Replay of the window rule over the steps 0 .. KSTART without computing fields:
+    // Replay of the window rule over the steps 0 .. KSTART without computing fields:
     // the cell flags follow the front, the stored window follows the back.
-    for (int i = 0; i <= KSTART; ++i) {
-      wndpair(i, eline.JBACK, eline.JFRONT);
-      const int JBACK = eline.JBACK, JFRONT = eline.JFRONT;
-      if (JBACK != nzin.JBPREV || JFRONT != nzin.JFPREV) {
-        bcdet(JBACK, JFRONT, nzin.JBPREV, nzin.JFPREV);
-        if (JBACK != nzin.JBPREV && JFRONT == lfrbk.IZMWR + 1 && JFRONT != nzin.JFPREV) {
-          lfrbk.IZMWL = JBACK;
-          lfrbk.IZMWR = NZW - 1 + JBACK;
-        }
-      }
-      nzin.JBPREV = JBACK;
-      nzin.JFPREV = JFRONT;
-    }
+    window_replay(KSTART);
   } else {
-    // 6. The first field step classifies its own window.
-    eline.JFRONT = 2;
-    eline.JBACK = 1;
+    // The first field step classifies its own window.
+    window_first_step();
   }
   // Cell codes of every node held, from the flags just set.
-  if (celc_data.kc.size() != msz.NMESH) celc_data.kc.alloc(msz.NMESH, 0);
   celall();
 }

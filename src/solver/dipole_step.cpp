@@ -50,10 +50,10 @@ static void need(arr1<float> &x, int n) {
   if (x.size() < n) x.alloc(n);
 }
 
-// Magnetic coefficients of lines 1 .. NR, once per run. cx1 takes the zone step as the
+// Magnetic coefficients of lines 1 .. NR. cx1 takes the zone step as the
 // distance to the next line; cx3, cx5, cx6 the true distance gr(i+1) - gr(i) and mean
 // radius. Entries the rules leave unset are 0.
-static void hecoef() {
+void hecoef() {
   const int NR = latc.NR;
   const float DDZ = latc.DDZ;
   cm1_data_t &c = cm1_data;
@@ -76,11 +76,11 @@ static void hecoef() {
   }
 }
 
-// Electric coefficients of lines 1 .. NR, once per run. The dual cell of line i runs
+// Electric coefficients of lines 1 .. NR. The dual cell of line i runs
 // from gr(i) - gdr(i-1)/2 to gr(i) + gdr(i)/2: dx3 is DDZ over its height, dx4 DDZ over
 // its centre radius, dx5, dx6 the radii of its upper and lower edge over its height; dx2
 // is DDZ over the radius of the Er and Hz nodes.
-static void eecoef() {
+void eecoef() {
   const int NR = latc.NR;
   const float DDZ = latc.DDZ;
   cm2_data_t &c = cm2_data;
@@ -129,7 +129,7 @@ static inline float qdiv() {
 void heff1(int NSTEP) {
   const int MTE = latc.MTE;
   loccom_t &L = loccom;
-  // 1. Four line densities (1/m) at the sample points of the two histories.
+  // Four line densities (1/m) at the sample points of the two histories.
   float r1, r2, r3, r4;
   if (win2.LTAVO) {
     L.KQ1 = NSTEP - MTE / 2 - 1;
@@ -150,7 +150,7 @@ void heff1(int NSTEP) {
   }
   L.Q1 = r1;
   L.Q2 = r2;
-  // 2. The ring of radius rb in a pipe of radius b. A ring on the axis (rb = 0) carries
+  // The ring of radius rb in a pipe of radius b. A ring on the axis (rb = 0) carries
   // no dipole field: its terms are 0 and no quotient by rb is formed.
   const int IRD = latc.IRDRIVE, IRPL = pipes.IRPL;
   const int ngr = static_cast<int>(gr_data.gr.size());
@@ -160,7 +160,7 @@ void heff1(int NSTEP) {
   L.CBEAM = ring ? cons.CLIGHT / (2.0f * cons.PI * rb) : 0.0f;
   const float rbb = b > 0.0f ? rb / b : 0.0f;
   L.RBB2 = rbb * rbb;
-  // 3. The lines below the left pipe radius.
+  // The lines below the left pipe radius.
   if (IRPL <= 1) return;
   const int n = std::min({IRPL - 1, latc.NR, static_cast<int>(stk_data.hvstk.n1), ngr - 1});
   const float d1 = r2 - r1; // change over two mesh steps, seen by column 1
@@ -268,12 +268,7 @@ static inline void hcold(long b, int NR, float fach, const unsigned char *__rest
 
 void heff7(int NSTEP) {
   const int NR = latc.NR, MTE = latc.MTE;
-  // 1. Coefficients of the run.
-  if (NR > cntcom.NRDX) {
-    cntcom.NRDX = NR;
-    eecoef();
-  }
-  // 2. Column 1 while the back of the window is there: the lines below the left pipe,
+  // Column 1 while the back of the window is there: the lines below the left pipe,
   // the magnetic field of the ghost column 0 from the left delay lines, no metal test.
   const int IRPL = pipes.IRPL;
   if (eline.JBACK > 1 || IRPL <= 1 || lfrbk.IZMWL != 1) return;
@@ -376,18 +371,13 @@ void hefld(int NSTEP) {
   const int MTE = latc.MTE;
   if (NR < 1 || MTE < 1) return;
 
-  // 1. Update factors.
+  // Update factors.
   loccom.FACH1 = 1.0f / (static_cast<float>(MTE) * cons.Z0);
   loccom.FACE1 = cons.Z0 / static_cast<float>(MTE);
-  // 2 to 5. Window with the cell flags of a new front column, left open end (heff1),
+  // Window with the cell flags of a new front column, left open end (heff1),
   // right delay lines, stored window.
   step_open(NSTEP, 1);
-  // 6. Magnetic coefficients of the run.
-  if (NR > cntcom.NRCX) {
-    cntcom.NRCX = NR;
-    hecoef();
-  }
-  // 7, 8. Magnetic update of the columns JBACK .. JFRONT - 1 (those held with their right
+  // Magnetic update of the columns JBACK .. JFRONT - 1 (those held with their right
   // neighbour), divided by columns: each column's axis and interior lines read only the
   // electric field, which nothing writes in this loop.
   {
@@ -409,11 +399,11 @@ void hefld(int NSTEP) {
       hcold(static_cast<long>(j - IZMWL) * NR, NR, FACH1, kc, er, ep, ez, hr, hp, hz, cx1, cx2, cx3,
             cx5, cx6);
   }
-  // 9. Right open end.
+  // Right open end.
   heff6();
-  // 10. Electric update: column 1, then the columns JBACK + 1 .. JFRONT.
+  // Electric update: column 1, then the columns JBACK + 1 .. JFRONT.
   heff7(NSTEP);
   heff8(NSTEP);
-  // 11. The pair of this step.
+  // The pair of this step.
   step_close();
 }

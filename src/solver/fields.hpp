@@ -39,13 +39,12 @@ struct stk_data_t {
   arr3<float> hvstk, hvstl, hvstk1, hvstl1;
 };
 
-// Monopole update factors (parcom) and the set-up markers of the steps (cntcom).
+// Monopole update factors (parcom).
 struct parcom_t {
   float FACE = 0.0f; // Z0/MTE
   float FACH = 0.0f; // 1/(Z0*MTE)
   float FACQ = 0.0f; // MTE*EPS0*PI
 };
-struct cntcom_t { int NRCX = 0, NRDX = 0, NREX = 0; };
 
 // Factors and most recent scratch values of the dipole step (loccom). FACH1 and FACE1
 // are read by other routines; the rest hold the last values their writer computed.
@@ -108,7 +107,6 @@ extern lfrbk_t lfrbk;
 extern he_data_t he_data;
 extern stk_data_t stk_data;
 extern parcom_t parcom;
-extern cntcom_t cntcom;
 extern loccom_t loccom;
 extern napprm_t napprm;
 extern napcom_t napcom;

@@ -33,8 +33,7 @@
 // of waking the thread team exceeds the work. The values do not depend on it.
 static constexpr long PARMIN = 32768;
 
-// Update factors and per-line coefficients, once per run.
-static void mecoef() {
+void mecoef() {
   const int NR = latc.NR;
   const float DDZ = latc.DDZ;
   const float MTE = static_cast<float>(latc.MTE);
@@ -111,11 +110,6 @@ void mefld(int NSTEP) {
   const int MTE = latc.MTE;
   if (NR < 1 || MTE < 1) return;
 
-  // 1. Coefficients of the run.
-  if (NR > cntcom.NREX) {
-    cntcom.NREX = NR;
-    mecoef();
-  }
   // 2 to 5. Window with the cell flags of a new front column, delay lines, stored window.
   step_open(NSTEP, 0);
   const int JBACK = eline.JBACK, JFRONT = eline.JFRONT;

@@ -9,14 +9,35 @@
 // ---------------------------------------------------------------- window (window.cpp)
 // Window pair (JB, JF) of step NSTEP: the columns a step computes.
 void wndpair(int NSTEP, int &JB, int &JF);
+// The window records eline, nzin and lfrbk are written by these routines only.
+// First boundary frame (columns 1 .. NZW - 2) and stored window (1 .. NZW) of a run that
+// holds NZW columns.
+void window_first(int NZW);
+// Boundary frame and stored window over the whole mesh, columns 1 .. NZ.
+void window_whole(int NZ);
+// The boundary frame moves when a new front reaches its last column: two columns
+// before that column on, over NZW - 2 columns.
+bool frame_must_move(int JFRONT, int JFPREV);
+void move_frame(int NZW);
+// The stored window moves when the back has moved and the front has just left it: local
+// column 1 then holds column JBACK.
+bool stored_must_move(int JBACK, int JFRONT, int JBPREV, int JFPREV);
+void move_stored(int JBACK, int NZW);
+// First window of a run: the first boundary frame with its hit table and the stored
+// window, the previous window (1, 1), the cell flags of columns 1 and 2.
+void window_start();
+// Replay of the window rule over the steps 0 .. KSTART without computing fields: the
+// cell flags follow the front, the stored window follows the back.
+void window_replay(int KSTART);
+// Window (1, 2) of the first field step, which classifies its own window.
+void window_first_step();
 // Window of step NSTEP into JBACK, JFRONT; bcdet when it differs from the previous
 // pair. Returns true when bcdet was called.
 bool window(int NSTEP);
 // Move the stored window by one column when the front has just left it (fields and
 // cell codes); a no-op otherwise. Returns true when it moved.
 bool shift();
-// Presets of a run: edge factors, fields and the four delay lines to 0; sizes the
-// cell-code array to NMESH.
+// Presets of a run: edge factors, fields, cell codes and the four delay lines to 0.
 void initjd();
 // Cell codes of the field steps from iflg and sjdg: for column j, or for every node
 // held in memory.
@@ -27,6 +48,13 @@ void celall();
 // the previous window, the right push once the previous front reached NZ - 1, the
 // stored-window shift and the cell codes of a new front column.
 void step_open(int NSTEP, int MROT);
+// Update factors and per-line coefficients of the field step of mode MROT (mecoef for
+// the monopole, hecoef and eecoef for the dipole), built once per run in its set-up
+// from the radial mesh, DDZ and MTE.
+void step_coefficients(int MROT);
+void mecoef();
+void hecoef(); // magnetic coefficients cx of the dipole step
+void eecoef(); // electric coefficients dx of the dipole step
 // Closing of a field step: the pair of this step becomes the previous pair.
 void step_close();
 
@@ -60,6 +88,24 @@ void heff8(int NSTEP);
 
 // ---------------------------------------------------------------- wake integration
 void wakecl();
+// Step frame of the wake routines that interpolate where the witness crosses a column
+// (jmpbm, napl1, napl2): the window of step KSTEP, whether the bunch completes a mesh
+// step in it, the neighbour direction, and the witness counter of its columns. A
+// crossing step raises KX by one for the next step, whether or not a column feeds a
+// witness; the columns of this step keep the count from before (f.KX).
+struct wkframe_t {
+  int JB = 1, JF = 0;   // columns of the step
+  bool cross = false;   // (KSTEP + 1) a multiple of MTE
+  bool after = false;   // KSTEP a multiple of MTE: the step after a crossing (and KSTEP = 0)
+  int d = 1;            // neighbour direction: +1, or -1 for the counter-rotating beam
+  int KX = 0;           // witness counter of the columns of this step
+  int smax = 0;         // highest witness index fed: NW + 2 (within the accumulators)
+};
+void wkframe(int KSTEP, int &KX, int NW, wkframe_t &f);
+// Column j of the frame: the column jj in the direction of travel (NZ - j + 1 for the
+// counter-rotating beam) and the witness index s = KX - jc + 1 it feeds; false when s
+// lies outside 1 .. NW + 2.
+bool wkcol(const wkframe_t &f, int j, int &jj, int &s);
 void jmpbm(int KSTEP, int &KX, int NW);
 void conbm(int KSTEP, int &KX, int &KY, int NW);
 void napl1(int KSTEP, int &KX, int NW);

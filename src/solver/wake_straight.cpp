@@ -40,31 +40,43 @@ static int smax(int NW) {
                                           wzwy_data.wy.size()}));
 }
 
+void wkframe(int KSTEP, int &KX, int NW, wkframe_t &f) {
+  const int MTE = latc.MTE > 0 ? latc.MTE : 1;
+  wndpair(KSTEP + 1, f.JB, f.JF);
+  f.cross = (KSTEP + 1) % MTE == 0; // the bunch completes a mesh step
+  f.after = KSTEP % MTE == 0;
+  f.d = crbw.LCRBW ? -1 : 1;
+  f.KX = KX;
+  f.smax = smax(NW);
+  if (f.cross) KX = KX + 1;
+}
+
+bool wkcol(const wkframe_t &f, int j, int &jj, int &s) {
+  const bool back = crbw.LCRBW;
+  jj = back ? latc.NZ - j + 1 : j;
+  const int jc = back ? crbw.ISEP - j + 1 : j;
+  s = f.KX - jc + 1;
+  return s >= 1 && s <= f.smax;
+}
+
 void jmpbm(int KSTEP, int &KX, int NW) {
-  const int k = KSTEP;
   const int MTE = latc.MTE > 0 ? latc.MTE : 1;
   const int NZ = latc.NZ;
   const int KMIN = pint.KMIN;
-  const bool crbw_ = crbw.LCRBW;
-  int JB, JF;
-  wndpair(k + 1, JB, JF);
-  const bool cross = (k + 1) % MTE == 0; // the bunch completes a mesh step
-  const bool after = k % MTE == 0;       // the step after a crossing step (and k = 0)
+  wkframe_t f;
+  wkframe(KSTEP, KX, NW, f);
+  const int d = f.d;
   const float CDT = latc.DDZ / static_cast<float>(MTE);
   const float ZCDT = cons.Z0 * latc.DDZ / static_cast<float>(MTE);
   const arr1<float> &Ez = he_data.e[3], &Ephi = he_data.e[2], &Hr = he_data.h[1];
-  const int sm = smax(NW);
-  for (int j = JB; j <= JF; ++j) {
-    const int jj = crbw_ ? NZ - j + 1 : j;
-    const int jc = crbw_ ? crbw.ISEP - j + 1 : j;
-    const int d = crbw_ ? -1 : 1;
-    const int s = KX - jc + 1;
-    if (s < 1 || s > sm) continue;
+  for (int j = f.JB; j <= f.JF; ++j) {
+    int jj, s;
+    if (!wkcol(f, j, jj, s)) continue;
     const float ez0 = wkget(Ez, KMIN, j);
     const float ep0 = wkget(Ephi, KMIN, j);
     const float hr0 = wkget(Hr, KMIN, j);
     float dz, de, dh;
-    if (cross) {
+    if (f.cross) {
       dz = jj == NZ ? ez0 * CDT : (ez0 + wkget(Ez, KMIN, j + d)) * CDT / 2.0f;
       de = jj < NZ - 1
                ? (ep0 + 2.0f * wkget(Ephi, KMIN, j + d) + wkget(Ephi, KMIN, j + 2 * d)) * CDT / 4.0f
@@ -73,7 +85,7 @@ void jmpbm(int KSTEP, int &KX, int NW) {
     } else {
       dz = ez0 * CDT;
       de = jj < NZ ? (ep0 + wkget(Ephi, KMIN, j + d)) * CDT / 2.0f : ep0 * CDT;
-      if (after)
+      if (f.after)
         dh = jj < 2 ? hr0 * ZCDT : (7.0f * hr0 + wkget(Hr, KMIN, j - d)) * ZCDT / 8.0f;
       else
         dh = hr0 * ZCDT;
@@ -81,7 +93,6 @@ void jmpbm(int KSTEP, int &KX, int NW) {
     wzwy_data.wz(s) = wzwy_data.wz(s) + dz;
     wzwy_data.wy(s) = wzwy_data.wy(s) + de + dh;
   }
-  if (cross) KX = KX + 1;
 }
 
 void conbm(int KSTEP, int &KX, int &KY, int NW) {

@@ -14,13 +14,76 @@
 #include "solver/fields.hpp"
 #include "solver/step.hpp"
 
-celc_data_t celc_data;
-
 void wndpair(int NSTEP, int &JB, int &JF) {
   const int MTE = latc.MTE > 0 ? latc.MTE : 1;
   const int NZ = latc.NZ;
   JF = win2.LCFRON ? std::min(NZ, NSTEP / MTE + 2) : NZ;
   JB = win2.LCBACK ? std::max(1, NSTEP / MTE - wind.NT / MTE - 2 + NZ) : 1;
+}
+
+// ---------------------------------------------------------------- the window records
+// eline (the window of the step), nzin (the window of the step before) and lfrbk (the
+// boundary frame and the stored window) are written by the routines of this file only.
+
+void window_first(int NZW) {
+  lfrbk.IZFRL = 1;
+  lfrbk.IZFRR = NZW - 2;
+  lfrbk.IZMWL = 1;
+  lfrbk.IZMWR = NZW;
+}
+
+void window_whole(int NZ) {
+  lfrbk.IZFRL = 1;
+  lfrbk.IZFRR = NZ;
+  lfrbk.IZMWL = 1;
+  lfrbk.IZMWR = NZ;
+}
+
+bool frame_must_move(int JFRONT, int JFPREV) { return JFRONT != JFPREV && JFRONT == lfrbk.IZFRR; }
+
+void move_frame(int NZW) {
+  const int old = lfrbk.IZFRR;
+  lfrbk.IZFRL = old - 2;
+  lfrbk.IZFRR = old + NZW - 4;
+}
+
+bool stored_must_move(int JBACK, int JFRONT, int JBPREV, int JFPREV) {
+  return JBACK != JBPREV && JFRONT == lfrbk.IZMWR + 1 && JFRONT != JFPREV;
+}
+
+void move_stored(int JBACK, int NZW) {
+  lfrbk.IZMWL = JBACK;
+  lfrbk.IZMWR = NZW - 1 + JBACK;
+}
+
+void window_start() {
+  const int NR = latc.NR > 0 ? latc.NR : 1;
+  window_first(msz.NMESH / NR);
+  hit1(0);
+  nzin.JBPREV = 1;
+  nzin.JFPREV = 1;
+  bcdet(1, 1, nzin.JBPREV, nzin.JFPREV);
+  bcdet(1, 2, nzin.JBPREV, nzin.JFPREV);
+}
+
+void window_replay(int KSTART) {
+  const int NR = latc.NR > 0 ? latc.NR : 1;
+  const int NZW = msz.NMESH / NR;
+  for (int i = 0; i <= KSTART; ++i) {
+    wndpair(i, eline.JBACK, eline.JFRONT);
+    const int JBACK = eline.JBACK, JFRONT = eline.JFRONT;
+    if (JBACK != nzin.JBPREV || JFRONT != nzin.JFPREV) {
+      bcdet(JBACK, JFRONT, nzin.JBPREV, nzin.JFPREV);
+      if (stored_must_move(JBACK, JFRONT, nzin.JBPREV, nzin.JFPREV)) move_stored(JBACK, NZW);
+    }
+    nzin.JBPREV = JBACK;
+    nzin.JFPREV = JFRONT;
+  }
+}
+
+void window_first_step() {
+  eline.JFRONT = 2;
+  eline.JBACK = 1;
 }
 
 bool window(int NSTEP) {
@@ -33,7 +96,7 @@ bool window(int NSTEP) {
 bool shift() {
   const int JBACK = eline.JBACK, JFRONT = eline.JFRONT;
   const int JBPREV = nzin.JBPREV, JFPREV = nzin.JFPREV;
-  if (!(JBACK != JBPREV && JFRONT == lfrbk.IZMWR + 1 && JFRONT != JFPREV)) return false;
+  if (!stored_must_move(JBACK, JFRONT, JBPREV, JFPREV)) return false;
   const long NR = latc.NR;
   const long NMESH = msz.NMESH;
   // Columns JBPREV+1..JFPREV move down to local columns 1..JFPREV-JBPREV. The target lies
@@ -63,19 +126,16 @@ bool shift() {
     e3[m] = 0.0f;
     if (havekc) kc[m] = 0;
   }
-  lfrbk.IZMWL = JBACK;
-  lfrbk.IZMWR = static_cast<int>(NMESH / NR) - 1 + JBACK;
+  move_stored(JBACK, static_cast<int>(NMESH / NR));
   return true;
 }
 
 void initjd() {
-  const long NMESH = msz.NMESH;
   for (int c = 1; c <= 3; ++c) {
     flg_data.sj[c].fill(0.0f);
     he_data.h[c].fill(0.0f);
     he_data.e[c].fill(0.0f);
   }
-  if (celc_data.kc.size() != NMESH) celc_data.kc.alloc(NMESH, 0);
   celc_data.kc.fill(0);
   // Delay lines, divided by slot.
   arr3<float> *lines[4] = {&stk_data.hvstk, &stk_data.hvstk1, &stk_data.hvstl, &stk_data.hvstl1};
@@ -124,11 +184,6 @@ void celall() {
 // magnetic field of the previous step, so they come before the stored window moves), the
 // shift of the stored window and the cell codes of the columns just classified.
 void step_open(int NSTEP, int MROT) {
-  const long NMESH = msz.NMESH;
-  if (celc_data.kc.size() != NMESH) { // the presets were not run: take the codes now
-    celc_data.kc.alloc(NMESH, 0);
-    celall();
-  }
   const bool moved = window(NSTEP);
   if (nzin.JBPREV <= 1) {
     if (MROT == 1) heff1(NSTEP);
@@ -139,6 +194,17 @@ void step_open(int NSTEP, int MROT) {
   if (moved) {
     celcol(eline.JFRONT - 1);
     celcol(eline.JFRONT);
+  }
+}
+
+void step_coefficients(int MROT) {
+  // The steps take no step on a mesh without lines or without time steps per column.
+  if (latc.NR < 1 || latc.MTE < 1) return;
+  if (MROT == 0) {
+    mecoef();
+  } else if (MROT == 1) {
+    hecoef();
+    eecoef();
   }
 }
 

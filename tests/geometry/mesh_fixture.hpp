@@ -20,6 +20,7 @@
 #include "run/units.hpp"
 #include "solver/fields.hpp"
 #include "solver/kmin.hpp"
+#include "../reset_records.hpp"
 
 namespace meshtest {
 
@@ -60,27 +61,9 @@ inline void set_contour(const std::vector<gline> &lines) {
 // Every record that the set-up reads or writes back to its defaults; the report in
 // memory.
 inline void reset_mesh_state() {
-  latc = latc_t{};
-  geo = geo_t{};
-  icon = icon_t{};
-  pipes = pipe_t{};
-  offs = offs_t{};
-  lat2 = lat2_t{};
-  lat3 = lat3_t{};
-  wprm = wprm_t{};
-  wpl = wpl_t{};
-  wpl2 = wpl2_t{};
-  symt = symt_t{};
-  pint = pint_t{};
-  msz = msz_t{};
+  reset_records();
   gr_data.gr.release();
   gr_data.gdr.release();
-  mp.RBP = mp.ZMAX = mp.RMAX = mp.RMIN = mp.ZLFT = mp.ZRGT = mp.RAD = 0.0f;
-  mp.IRUN = 0;
-  mp.BEAMONLY = false;
-  mp.LNAPM1 = false;
-  mp.ISKIP = 0;
-  mp.LPLEC = false;
   uopen_mem(ndev.NOUT);
 }
 

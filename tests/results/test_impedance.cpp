@@ -18,6 +18,7 @@
 #include "run/records.hpp"
 #include "run/units.hpp"
 #include "solver/fields.hpp"
+#include "../reset_records.hpp"
 
 namespace {
 
@@ -29,21 +30,13 @@ constexpr double C_NS = 0.299792448; // m/ns
 // Bunch of SIG = 1 cm on a mesh of 1 mm, cut at 5 sigma: NSTART = 50 samples from the
 // head to the centre. The plot file and the report in memory.
 void fresh() {
-  latc = latc_t{};
+  reset_records();
   latc.SIG = 0.01f;
   latc.DDZ = 0.001f;
   latc.DDR(1) = 0.0005f;
   latc.NZ = 200;
-  wpl = wpl_t{};
   wpl.MROT = 0;
-  cals = cals_t{};
   cals.SIGCUT = 5.0f;
-  crbw = crbw_t{};
-  ffts = ffts_t{};
-  wfun = wfun_t{};
-  intr = intr_t{};
-  expfr = expf_t{};
-  red = red_t{};
   wpt.CDATE = "01/02/03";
   wpt.CTIME = "04.05.06";
   for (int k = 1; k <= 10; ++k) mp.TITLE(k) = std::string(8, ' ');

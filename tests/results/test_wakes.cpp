@@ -123,6 +123,52 @@ TEST(WakeReport, LossFactorOfKnownWakes) {
   }
 }
 
+// The wake factors alone, without any output: a Gaussian bunch of unit charge and
+// SIG = 4 mm; a constant longitudinal wake W0 gives the loss factor W0, split evenly at
+// the bunch centre; a transverse wake shaped like the bunch, C lambda(s), gives the kick
+// C / (2 sqrt(pi) sigma); a negative constant azimuthal wake gives its value. The
+// extrema start at 0, and the peak charge per mesh step is that of the Gaussian,
+// DDZ / (sqrt(2 pi) sigma).
+TEST(WakeFactors, KnownWakesWithoutOutput) {
+  wcase c;
+  c.NBUNCH = 1;
+  c.SIG = 0.004f;
+  c.NW = 80;
+  c.MROT = 1;
+  wake_setup(c);
+  ASSERT_EQ(qkar.NQ, 42);
+  const float W0 = 2.0e12f, C = 1.0e10f, Y0 = -3.0e11f;
+  for (int k = 1; k <= c.NW + 5; ++k) {
+    WZ()(k) = W0;
+    WT()(k) = C * wdens(k);
+    WY()(k) = Y0;
+  }
+  qkar.QMAX = -1.0f;
+  const wake_factors f = wake_factors_of(c.NW);
+  EXPECT_TRUE(report().empty());
+  EXPECT_TRUE(umem(ndev.NTOP).empty());
+  EXPECT_TRUE(umem(ndev.NPOT).empty());
+  EXPECT_EQ(qkar.QMAX, -1.0f) << "the factors change no record";
+
+  const float sig = c.SIG, kick = C / (2.0f * std::sqrt(cons.PI) * sig);
+  EXPECT_NEAR(f.SUMZ, W0, 2.0e-3f * W0);
+  EXPECT_NEAR(f.FIRST, 0.5f * W0, 2.0e-3f * W0);
+  EXPECT_NEAR(f.LAST, 0.5f * W0, 2.0e-3f * W0);
+  EXPECT_NEAR(f.SUMT, kick, 2.0e-3f * kick);
+  EXPECT_NEAR(f.SUMY, Y0, 2.0e-3f * std::fabs(Y0));
+  EXPECT_EQ(f.SUMP, 0.0f);
+  EXPECT_EQ(f.z.WMIN, 0.0f);
+  EXPECT_EQ(f.z.WMAX, W0);
+  EXPECT_EQ(f.z.A, W0);
+  EXPECT_EQ(f.y.WMIN, Y0);
+  EXPECT_EQ(f.y.WMAX, 0.0f);
+  EXPECT_EQ(f.y.A, -Y0);
+  const float qpeak = c.DDZ / (std::sqrt(2.0f * cons.PI) * sig);
+  EXPECT_NEAR(f.QMAX, qpeak, 2.0e-3f * qpeak);
+  EXPECT_NEAR(f.QMIN, 0.0f, 1.0e-6f * qpeak) << "the samples behind the bunch";
+  EXPECT_NEAR(f.t.A, C * f.QMAX / c.DDZ, 1.0e-5f * C * f.QMAX / c.DDZ);
+}
+
 // FIRST sums the samples before M = NQ/2 and half of sample M; LAST is the rest.
 TEST(WakeReport, HalvesOfTheLossFactorSplitAtHalfOfNQ) {
   struct row {

@@ -18,6 +18,7 @@
 #include "run/units.hpp"
 #include "solver/bunch.hpp"
 #include "solver/fields.hpp"
+#include "../reset_records.hpp"
 
 struct wcase {
   int MROT = 0;
@@ -33,6 +34,7 @@ struct wcase {
 };
 
 inline void wake_setup(const wcase &c) {
+  reset_records();
   latc.NR = c.NR;
   latc.NZ = c.NZ;
   latc.DDZ = c.DDZ;
@@ -52,11 +54,6 @@ inline void wake_setup(const wcase &c) {
     gdr(i) = c.DDZ;
   }
   wpl.MROT = c.MROT;
-  wpl2 = wpl2_t{};
-  win2 = win2_t{};
-  crbw = crbw_t{};
-  wps = wps_t{};
-  ffts = ffts_t{};
   wind.NT = c.NT;
   mp.KEND = c.KEND;
   mp.NW = c.NW;

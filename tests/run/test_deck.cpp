@@ -277,7 +277,6 @@ TEST_F(Deck, IrdiniClearsTheRadialSetUp) {
   lat3.IRM(3) = 4;
   lat2.NZONE = 2;
   lat2.NRL = 9;
-  cntcom.NRCX = cntcom.NRDX = cntcom.NREX = 3;
   napcom.NRNAP1 = napcom.NRNAP2 = 6;
   gr_data.gr.alloc(4, 1.5f);
   gr_data.gdr.alloc(4, 0.5f);
@@ -288,7 +287,7 @@ TEST_F(Deck, IrdiniClearsTheRadialSetUp) {
   EXPECT_EQ(lat2.XR(1000), 0.0f);
   EXPECT_EQ(lat3.IRM(3), 0);
   EXPECT_EQ(lat2.NZONE + lat2.NRL, 0);
-  EXPECT_EQ(cntcom.NRCX + cntcom.NRDX + cntcom.NREX + napcom.NRNAP1 + napcom.NRNAP2, 0);
+  EXPECT_EQ(napcom.NRNAP1 + napcom.NRNAP2, 0);
   for (long i = 1; i <= 4; ++i) {
     EXPECT_EQ(gr(i), 0.0f);
     EXPECT_EQ(gdr(i), 0.0f);

@@ -18,6 +18,8 @@
 #include "run/units.hpp"
 #include "solver/bunch.hpp"
 #include "solver/fields.hpp"
+#include "../reset_records.hpp"
+#include "../stopped_report.hpp"
 
 namespace {
 
@@ -26,19 +28,7 @@ using recs = std::vector<std::string>;
 // A monopole run on a mesh of NR = 20 lines by NZ = 100 columns, DDZ = 1 mm, with a
 // Gaussian bunch of SIG = 1 cm cut at 5 SIG, MT = 3 and the wake length derived.
 void base_setup() {
-  mp = mprog_t{};
-  latc = latc_t{};
-  win2 = win2_t{};
-  wpl = wpl_t{};
-  wpl2 = wpl2_t{};
-  crbw = crbw_t{};
-  cdis = cdis_t{};
-  cals = cals_t{};
-  qkar = qkar_t{};
-  expfr = expf_t{};
-  msz = msz_t{};
-  wind = wind_t{};
-  red = red_t{};
+  reset_records();
   latc.NR = 20;
   latc.NZ = 100;
   latc.DDZ = 0.001f;
@@ -51,8 +41,8 @@ void base_setup() {
 // The derived steps of a run in their order, up to the allocation.
 void derive_run(bool restored = false) {
   run_mte();
-  run_derive_7();
-  run_derive_8(restored);
+  run_bunch_cut();
+  run_wake_steps(restored);
   run_cutoff();
   int mtrec = 0;
   float ratio = 0.0f;
@@ -72,29 +62,6 @@ std::vector<int> snapshot_steps() {
       ksnap = nint(tsnap);
     }
   return s;
-}
-
-// The report of a body that must stop the process (exit status 1).
-recs stopped_report(const std::function<void()> &body) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  // One file per build and test: tests run in parallel processes, also from other build
-  // trees; the death-test child computes the same name.
-  const std::string exe = std::filesystem::read_symlink("/proc/self/exe").string();
-  const std::string path = ::testing::TempDir() + "zelk_derived_" +
-                           std::to_string(std::hash<std::string>{}(exe)) + "_" +
-                           ::testing::UnitTest::GetInstance()->current_test_info()->name() +
-                           "_stop.out";
-  std::remove(path.c_str());
-  EXPECT_EXIT(
-      {
-        uopen_out(ndev.NOUT, path);
-        body();
-      },
-      ::testing::ExitedWithCode(1), "");
-  recs r;
-  std::ifstream in(path);
-  for (std::string l; std::getline(in, l);) r.push_back(l);
-  return r;
 }
 
 } // namespace
@@ -236,7 +203,7 @@ TEST(Derived, PlotSizeText) {
     base_setup();
     mp.REDUCE = c.reduce;
     run_mte();
-    run_derive_7();
+    run_bunch_cut();
     EXPECT_EQ(red.REDTXT, c.text) << "REDUCE " << c.reduce;
   }
 }
@@ -253,7 +220,7 @@ TEST(Derived, CounterRotatingBeamSnapsTheSeparationAndLengthensTheWake) {
   EXPECT_EQ(mp.NW, 277);
   // A later run on another mesh snaps the written-back value again.
   latc.DDZ = 0.0007f;
-  run_derive_7();
+  run_bunch_cut();
   EXPECT_EQ(crbw.ISEP, 17); // 0.012/0.0007 = 17.1
   EXPECT_EQ(crbw.ZSEP, 17.0f * 0.0007f);
 }
@@ -450,8 +417,8 @@ TEST(Derived, WakeLengthThatGivesNoWakePointStops) {
   mp.UBT = -1.0f;
   const recs r = stopped_report([] {
     run_mte();
-    run_derive_7();
-    run_derive_8(false);
+    run_bunch_cut();
+    run_wake_steps(false);
   });
   EXPECT_EQ(r, (recs{" *** STOP *** UBT =  -1.0000     GIVES NO VALID NUMBER OF WAKE POINTS"}));
 }

@@ -19,6 +19,8 @@
 #include "run/records.hpp"
 #include "run/units.hpp"
 #include "solver/fields.hpp"
+#include "../reset_records.hpp"
+#include "../stopped_report.hpp"
 #include "run_binary.hpp"
 
 namespace {
@@ -27,25 +29,7 @@ using recs = std::vector<std::string>;
 
 // Fresh records, a radial mesh gr(i) = (i - 1)*0.01 (i = 1 .. 11) and the report in memory.
 void fresh() {
-  mp = mprog_t{};
-  latc = latc_t{};
-  geo = geo_t{};
-  lat2 = lat2_t{};
-  pipes = pipe_t{};
-  offs = offs_t{};
-  win2 = win2_t{};
-  wpl = wpl_t{};
-  wpl2 = wpl2_t{};
-  crbw = crbw_t{};
-  cdis = cdis_t{};
-  wps = wps_t{};
-  ffts = ffts_t{};
-  wfun = wfun_t{};
-  intr = intr_t{};
-  plnz = plnz_t{};
-  expfr = expf_t{};
-  msz = msz_t{};
-  wind = wind_t{};
+  reset_records();
   for (int k = 1; k <= 2000; ++k) var.RZ(k) = -8888.0f;
   gr_data.gr.alloc(11);
   gr_data.gdr.alloc(11);
@@ -57,29 +41,6 @@ void fresh() {
 }
 
 const recs &report() { return umem(ndev.NOUT); }
-
-// The report of a body that must stop the process (exit status 1).
-recs stopped_report(const std::function<void()> &body) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  // One file per build and test: tests run in parallel processes, also from other build
-  // trees; the death-test child computes the same name.
-  const std::string exe = std::filesystem::read_symlink("/proc/self/exe").string();
-  const std::string path = ::testing::TempDir() + "zelk_echo_" +
-                           std::to_string(std::hash<std::string>{}(exe)) + "_" +
-                           ::testing::UnitTest::GetInstance()->current_test_info()->name() +
-                           "_stop.out";
-  std::remove(path.c_str());
-  EXPECT_EXIT(
-      {
-        uopen_out(ndev.NOUT, path);
-        body();
-      },
-      ::testing::ExitedWithCode(1), "");
-  recs r;
-  std::ifstream in(path);
-  for (std::string l; std::getline(in, l);) r.push_back(l);
-  return r;
-}
 
 // The last n records of r.
 recs tail(const recs &r, std::size_t n) {

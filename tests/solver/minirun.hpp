@@ -56,9 +56,11 @@ inline void mini_setup(const minirun_t &c) {
   qkar.NQ = 0;
   for (arr1<float> *x : {&cm3_data.ex1, &cm3_data.ex4, &cm3_data.ex5, &cm3_data.ex6})
     x->alloc(msz.NRN);
-  cntcom.NREX = 0;
-  cntcom.NRCX = 0;
-  cntcom.NRDX = 0;
+  celc_data.kc.alloc(msz.NMESH, 0);
+  // The coefficients of both steps: the tests step either mode on this mesh.
+  mecoef();
+  hecoef();
+  eecoef();
   initjd();
   lfrbk.IZMWL = 1;
   lfrbk.IZMWR = msz.NMESH / c.NR;

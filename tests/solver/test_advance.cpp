@@ -36,6 +36,8 @@ TEST(Advance, SkipOfTheFieldFreeLeftPipeAndFirstWindow) {
       {"ring on the wall", pipe_deck(", MROT=0"), 30, 11, 11, 1, 12, 1, 12},
       // the same with the TAVO counters (MTE = 4)
       {"ring on the wall, TAVO", pipe_deck(", MROT=1", ", LTAVO=T"), 40, 10, 11, 1, 12, 1, 12},
+      // LTAVO with the Napoly contour: napl2 integrates, on the frame of jmpbm (KX from 1)
+      {"ring on the wall, TAVO, Napoly", pipe_deck(", MROT=1", ", LTAVO=T, LNAPOLY=T"), 40, 11, 11, 1, 12, 1, 12},
       // ring below the pipe radius: no skip, no replay, the previous pair left at (1, 1)
       {"ring below the pipe", pipe_deck(", MROT=0, RDRIVE=0.004"), 0, 1, 1, 1, 2, 1, 1},
   };
@@ -53,5 +55,35 @@ TEST(Advance, SkipOfTheFieldFreeLeftPipeAndFirstWindow) {
     EXPECT_EQ(lfrbk.IZMWL, 1) << r.what;
     EXPECT_EQ(lfrbk.IZMWR, msz.NMESH / latc.NR) << r.what;
     EXPECT_EQ(lfrbk.IZFRL, 1) << r.what;
+  }
+}
+
+// The update coefficients of the field step are built in the set-up of every run, for
+// the run's own mode and MTE, before its first step: stale values of an earlier run
+// do not survive it.
+TEST(Advance, StepCoefficientsBuiltInTheSetUpOfTheRun) {
+  struct row {
+    const char *what;
+    std::string deck;
+    int MROT, MTE;
+  } rows[] = {
+      {"monopole, MT = 3", pipe_deck(", MROT=0"), 0, 3},
+      {"dipole with TAVO (MTE = 4)", pipe_deck(", MROT=1", ", LTAVO=T"), 1, 4},
+  };
+  for (const row &r : rows) {
+    parcom.FACE = parcom.FACH = -1.0f;
+    for (arr1<float> *x : {&cm3_data.ex1, &cm1_data.cx1, &cm2_data.dx1}) x->fill(-1.0f);
+    deck_setup(r.deck);
+    ASSERT_EQ(wpl.MROT, r.MROT) << r.what;
+    ASSERT_EQ(latc.MTE, r.MTE) << r.what;
+    const float dz_dr = latc.DDZ / gdr(1);
+    if (r.MROT == 0) {
+      EXPECT_EQ(parcom.FACE, cons.Z0 / static_cast<float>(r.MTE)) << r.what;
+      EXPECT_EQ(parcom.FACH, 1.0f / (cons.Z0 * static_cast<float>(r.MTE))) << r.what;
+      EXPECT_EQ(cm3_data.ex1(1), dz_dr) << r.what;
+    } else {
+      EXPECT_EQ(cm1_data.cx1(1), dz_dr) << r.what;
+      EXPECT_EQ(cm2_data.dx1(1), dz_dr) << r.what;
+    }
   }
 }

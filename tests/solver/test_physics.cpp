@@ -84,7 +84,8 @@ TEST(Physics, PillboxTM010Frequency) {
   const std::vector<float> &w = long_pillbox_wake();
   const double f0 = 2.405 * 299792458.0 / (2.0 * 3.141592653589793 * 0.10);
   const double f = peak_frequency(w, 0.002, 100, 0.8 * f0, 1.2 * f0);
-  EXPECT_NEAR(f / f0, 1.0, 0.01) << "f " << f << " f0 " << f0;
+  // 1.0004 today: the mesh dispersion of 2 mm steps and the openings of the pipes.
+  EXPECT_NEAR(f / f0, 1.0, 0.003) << "f " << f << " f0 " << f0;
 }
 
 // No late-time growth at MT = 3: behind the bunch the trapped modes beat but keep their

@@ -182,7 +182,6 @@ TEST(StepReference, CellCodesAndThreadsGiveThePlainFormulas) {
       ASSERT_GE(latc.NR, 10) << r.what;
       if (run == 0) {
         const refcoef c = ref_coefficients();
-        cntcom.NREX = latc.NR; // the reference brings its own coefficients
         for (int k = mp.KSTART; k <= wind.NT - 1; ++k) {
           cut += plain_step(c, k + 1);
           jmpbm(k, mp.KX, mp.NW);
