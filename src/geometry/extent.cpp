@@ -13,6 +13,7 @@
 #include "run/constants.hpp"
 #include "run/params.hpp"
 #include "run/records.hpp"
+#include "run/stops.hpp"
 #include "run/units.hpp"
 
 namespace {
@@ -51,6 +52,20 @@ inline void arc_sample(walk_t &w, float r, float z) {
     w.ZLFT = std::min(w.ZLFT, z);
     w.ZRGT = std::max(w.ZRGT, z);
   }
+}
+
+std::string beyond_mesh() {
+  return "SPANS MORE THAN " + std::to_string(MAXSTEPS) +
+         " MESH STEPS OR 1.0E9 M, MORE THAN THE MESH CAN HOLD.";
+}
+
+// The smallest mesh step of the walk: the z step and the radial steps of every zone.
+float smallest_step(const walk_t &w) {
+  float h = w.dz;
+  if (latc.DDZ == 0.0f) return std::min(h, w.dr);
+  for (int k = 1; k <= lat2.NZONE && k <= 1000; ++k)
+    if (latc.DDR(k) > 0.0f) h = std::min(h, latc.DDR(k));
+  return h;
 }
 
 // Point k and the straight segment to point k + 1.
@@ -113,6 +128,10 @@ void walk_circle(walk_t &w, int k) {
           " RADIUS: ", rho, " IS SHOTER THAN GAP/2: ", C / 2.0f);
     rho = C / 2.0f;
   }
+  // The centre goes to the mesh and the arc is sampled ten times per step of its
+  // radius: a radius of more mesh steps than the mesh can hold stops here.
+  if (!(rho <= static_cast<float>(MAXSTEPS) * smallest_step(w) && rho <= MAXCOORD))
+    stop_real("RADIUS OF THE CIRCLE ON CONTOUR LINE " + std::to_string(k), ZZ(k), beyond_mesh());
   float THETA = 2.0f * std::asin(clamp1(C / (2.0f * rho)));
   float PHI = std::acos(clamp1(C / (2.0f * rho)));
   if (longway) PHI = -PHI;
@@ -213,6 +232,10 @@ void walk_ellipse(walk_t &w, int k) {
         std::fabs((R2 - RM) / A) > lim)
       ellipse_connection(RM, ZM, A, B);
   }
+  if (!(A <= static_cast<float>(MAXSTEPS) * dr && A <= MAXCOORD))
+    stop_real("SEMI-AXIS A OF THE ELLIPSE ON CONTOUR LINE " + std::to_string(k), A, beyond_mesh());
+  if (!(B <= static_cast<float>(MAXSTEPS) * dz && B <= MAXCOORD))
+    stop_real("SEMI-AXIS B OF THE ELLIPSE ON CONTOUR LINE " + std::to_string(k), B, beyond_mesh());
   latc.IR(k) = nint(A / dr) + 1;
   latc.IZ(k) = nint(B / dz) + 1;
 
@@ -279,6 +302,37 @@ void center(float RTOP, float ZL0, float &RTOP1, float &ZL1, float &RMIN, float 
   if (IPASS == 1 && ZL1 > geo.ZZ(NLAST) + cons.EPSTOL) ZL1 = ZL1 + w.dz;
 }
 
+// Every point of the contour, its radius too, is walked in thirds of the z step: a
+// coordinate of more z steps than the mesh can hold, or farther from the origin than
+// the arcs can be fitted at, stops before it is walked.
+static void check_coordinates(float ZMAX) {
+  float dz = latc.DDZ;
+  if (dz == 0.0f && latc.NZ > 1) {
+    if (latc.NZ - 1 > MAXSTEPS) stop_int("NZ", latc.NZ, beyond_mesh());
+    const int steps = symt.LHALF ? (latc.NZ - 1) / 2 : latc.NZ - 1;
+    dz = ZMAX / static_cast<float>(std::max(steps, 1));
+  }
+  // Every point (arc markers aside) within lim of the origin.
+  auto points_within = [](float lim) {
+    for (int k = 1; k <= latc.NPTS; ++k) {
+      const float r = geo.RR(k), z = geo.ZZ(k);
+      if (!(r > -1.0f)) continue; // arc marker
+      const std::string line = std::to_string(k);
+      if (!(std::fabs(z) <= lim)) stop_real(std::string("Z OF CONTOUR LINE ").append(line), z, beyond_mesh());
+      if (!(std::fabs(r) <= lim)) stop_real(std::string("R OF CONTOUR LINE ").append(line), r, beyond_mesh());
+    }
+  };
+  points_within(MAXCOORD);
+  // The length of the structure in steps of a given DDZ: at least one, and no more
+  // than the mesh can hold.
+  if (latc.DDZ > 0.0f && !(ZMAX / latc.DDZ < static_cast<float>(MAXSTEPS)))
+    stop_real("DDZ", latc.DDZ,
+              "GIVES MORE THAN " + std::to_string(MAXSTEPS) + " Z MESH STEPS OVER THE LENGTH OF THE STRUCTURE.");
+  if (latc.DDZ > 0.0f && !(ZMAX / latc.DDZ >= 0.5f))
+    stop_real("DDZ", latc.DDZ, "IS LONGER THAN THE STRUCTURE: IT GIVES NO Z MESH STEP.");
+  if (dz > 0.0f) points_within(std::min(static_cast<float>(MAXSTEPS) * dz, MAXCOORD));
+}
+
 void setgrd(float &RBP, float &ZMAX, float RMAX, float &RMIN, float &ZLFT, float &ZRGT, float &RAD) {
   const auto &RR = geo.RR;
   const int NLAST = lat2.NLAST;
@@ -293,6 +347,8 @@ void setgrd(float &RBP, float &ZMAX, float RMAX, float &RMIN, float &ZLFT, float
   }
   float RTOP = std::max(0.0f, RMAX);
   for (int k = 1; k <= 1000; ++k) RTOP = std::max(RTOP, lat2.RMARK(k));
+
+  check_coordinates(ZMAX);
 
   float RTOP1 = RTOP, ZL1 = ZMAX;
   for (int p = 1; p <= 2; ++p) {

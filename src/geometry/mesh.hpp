@@ -5,6 +5,18 @@
 #include "run/arrays.hpp"
 
 inline constexpr int MAXPTS = 20000; // contour lines
+// The largest number of radial mesh lines: 30 columns of them and the mesh points must
+// still be counted by a node index of 32 bits with room for the eight hit directions.
+inline constexpr int MAXNR = 8000000;
+// The largest number of mesh steps that a coordinate, an arc radius or the length may
+// span: 2**24, beyond which the position (j - 1)*DDZ of a column, computed in single
+// precision, no longer tells neighbouring columns apart. Mesh indices, their doubling for
+// half-cell input and the sample counts of the contour walk (a third of a step) and of an
+// arc (ten per step of its radius) then all stay well within 32 bits.
+inline constexpr int MAXSTEPS = 16777216;
+// The largest distance of a contour point, an arc radius or a semi-axis from the origin
+// (m): squares and products of four coordinates, as the arcs are fitted, stay finite.
+inline constexpr float MAXCOORD = 1.0E9f;
 
 // Mesh and contour indices (latc).
 struct latc_t {

@@ -14,6 +14,7 @@
 #include "run/constants.hpp"
 #include "run/params.hpp"
 #include "run/records.hpp"
+#include "run/stops.hpp"
 #include "run/units.hpp"
 
 namespace {
@@ -53,6 +54,15 @@ void examin(int IRUN, bool &BEAMONLY, bool &LNAPM1, float RMIN, float RBP, float
 
   ISKIP = 0;
 
+  // The left end face, from the axis up to the left pipe, is where the open end takes
+  // the fields in: it must stand perpendicular to the axis, on one mesh column.
+  if (NLAST >= 3 && IR(2) != IR(1) && IZ(2) != IZ(1)) {
+    call.banner();
+    stop_real("Z OF CONTOUR LINE 2", geo.ZZ(2),
+              rtext(120, "(A,G13.5,A)", "DIFFERS FROM Z OF LINE 1 =", geo.ZZ(1),
+                    ": THE LEFT END FACE MUST BE PERPENDICULAR TO THE AXIS."));
+  }
+
   // Pipes: horizontal and at least five z steps long at both ends.
   int LL = 0, LR = 0;
   bool ok = false;
@@ -79,6 +89,12 @@ void examin(int IRUN, bool &BEAMONLY, bool &LNAPM1, float RMIN, float RBP, float
 
   if (LNAPOLY) {
     LNAPM1 = MROT == 1;
+    // The given legs go to their columns; a column beyond any mesh stops before it is
+    // rounded (a leg beyond the right end of this mesh is moved onto it below).
+    for (const float *zc : {&offs.ZCF, &offs.ZCT})
+      if (*zc >= 0.0f && !(*zc / latc.DDZ < static_cast<float>(MAXSTEPS)))
+        stop_real(zc == &offs.ZCF ? "ZCF" : "ZCT", *zc,
+                  "SPANS MORE THAN " + std::to_string(MAXSTEPS) + " MESH STEPS, MORE THAN THE MESH CAN HOLD.");
     if (offs.ZCF >= 0.0f) wprm.IZCF = nint(offs.ZCF / latc.DDZ) + 1;
     if (offs.ZCT >= 0.0f) wprm.IZCT = nint(offs.ZCT / latc.DDZ) + 1;
     int dcf, dct;
@@ -174,15 +190,11 @@ void examin(int IRUN, bool &BEAMONLY, bool &LNAPM1, float RMIN, float RBP, float
     const bool runs = ISKIP == 0 && MROT == 1;
     if (runs && !(rwak() > 0.0f)) {
       call.banner();
-      rec(u, "(1X,A,A,A,G13.5,1X,A)", "*** STOP *** ", "RWAK", " =", rwak(),
-          "THE NAPOLY CONTOUR CANNOT RUN ALONG THE AXIS.");
-      zstop();
+      stop_real("RWAK", rwak(), "THE NAPOLY CONTOUR CANNOT RUN ALONG THE AXIS.");
     }
     if (runs && !(rp > 0.0f)) {
       call.banner();
-      rec(u, "(1X,A,A,A,G13.5,1X,A)", "*** STOP *** ", "RBP", " =", rp,
-          "THE NAPOLY CONTOUR NEEDS BEAM PIPES OF NON-ZERO RADIUS.");
-      zstop();
+      stop_real("RBP", rp, "THE NAPOLY CONTOUR NEEDS BEAM PIPES OF NON-ZERO RADIUS.");
     }
     // Legs: P is the pipe line at the leg; SGNV = -1 when the wake line lies above it.
     const int P[3] = {0, IRPL, IRPR};

@@ -3,11 +3,13 @@
 // (mode 2). Column j lies at z = (j - 1) DDZ; a radius goes to its line by the radius
 // rule of the zones. Values outside the mesh are clamped and written back.
 #include <algorithm>
+#include <string>
 
 #include "geometry/mesh.hpp"
 #include "geometry/setup.hpp"
 #include "run/constants.hpp"
 #include "run/params.hpp"
+#include "run/stops.hpp"
 
 namespace {
 
@@ -20,6 +22,11 @@ void setprm_mesh(float RAD, float &ZLFT, float &ZRGT, float &RMIN) {
   // z mesh: a given step fixes the number of steps over the length; without it the
   // number of lines NZ fixes the step, and the radial zone is uniform with NR lines.
   if (latc.DDZ != 0.0f) {
+    // The length is counted in steps before it is rounded.
+    const float q = geo.ZL / latc.DDZ;
+    if (!(q < static_cast<float>(MAXSTEPS)))
+      stop_real("DDZ", latc.DDZ,
+                "GIVES MORE THAN " + std::to_string(MAXSTEPS) + " Z MESH STEPS OVER THE LENGTH OF THE STRUCTURE.");
     latc.NZ = nint(geo.ZL / latc.DDZ);
     if (half) latc.NZ *= 2;
     latc.NR = lat2.NRL;
@@ -31,8 +38,13 @@ void setprm_mesh(float RAD, float &ZLFT, float &ZRGT, float &RMIN) {
   geo.ZL = static_cast<float>(latc.NZ) * latc.DDZ;
 
   // Points; a radius just below the axis (above -1, which marks arcs) counts as 0.
+  // In relative input a point half a radial step or more below the axis is a wall that
+  // the increments have carried through the axis, not a rounding of a point on it: it
+  // has no mesh line and stops here.
   for (int i = 1; i <= latc.NPTS; ++i) {
     if (!(RR(i) > -1.0f)) continue;
+    if (mp.LADD && RR(i) <= -0.5f * gdr(1))
+      stop_real("R OF CONTOUR LINE " + std::to_string(i), RR(i), "LIES BELOW THE AXIS: THE WALL MUST STAY AT R >= 0.");
     latc.IZ(i) = nint(ZZ(i) / latc.DDZ) + 1;
     latc.IR(i) = ird(RR(i));
   }

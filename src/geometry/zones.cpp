@@ -12,6 +12,7 @@
 #include "run/constants.hpp"
 #include "run/params.hpp"
 #include "run/records.hpp"
+#include "run/stops.hpp"
 #include "run/units.hpp"
 
 namespace {
@@ -22,14 +23,8 @@ bool nzcut_written = false;
 // Biased rounding of a quotient of the radius rule: NINT(q - 1.0E-5).
 inline int nintb(float q) { return nint(q - 1.0E-5f); }
 
-[[noreturn]] void stop_real(const std::string &name, float value, const char *why) {
-  rec(ndev.NOUT, "(1X,A,A,A,G13.5,1X,A)", "*** STOP *** ", name, " =", value, why);
-  zstop();
-}
-
-[[noreturn]] void stop_int(const std::string &name, int value, const char *why) {
-  rec(ndev.NOUT, "(1X,A,A,A,I7,1X,A)", "*** STOP *** ", name, " =", value, why);
-  zstop();
+std::string too_many_lines() {
+  return "GIVES MORE THAN " + std::to_string(MAXNR) + " RADIAL MESH LINES, MORE THAN THE MESH CAN HOLD";
 }
 
 std::string indexed(const char *name, int k) { return std::string(name) + "(" + std::to_string(k) + ")"; }
@@ -60,7 +55,7 @@ void irdset(float RTOP) {
   if (!(RTOP > 0.0f)) stop_real("RMAX", RTOP, "THE STRUCTURE HAS NO RADIAL EXTENT.");
   if (latc.NZ != 0 || latc.DDZ == 0.0f) {
     // Without DDZ the z step comes from NZ; given NZ also sets the arc sampling step.
-    int steps = symt.LHALF ? (latc.NZ - 1) / 2 : latc.NZ - 1;
+    const long long steps = symt.LHALF ? (latc.NZ - 1LL) / 2 : latc.NZ - 1LL;
     if (steps < 1)
       stop_int("NZ", latc.NZ,
                symt.LHALF ? "TOO FEW Z MESH LINES: AT LEAST 3 ARE NEEDED FOR HALF CELL INPUT."
@@ -71,6 +66,7 @@ void irdset(float RTOP) {
   if (latc.DDZ == 0.0f) {
     // Uniform case: NR lines from the axis to RTOP.
     if (latc.NR < 2) stop_int("NR", latc.NR, "TOO FEW RADIAL MESH LINES: AT LEAST 2 ARE NEEDED.");
+    if (latc.NR > MAXNR) stop_int("NR", latc.NR, too_many_lines());
     d(1) = RTOP / static_cast<float>(latc.NR - 1);
     x = RTOP / d(1);
   } else {
@@ -96,7 +92,10 @@ void irdset(float RTOP) {
     }
   }
 
-  // Zone 1, snapped to its step.
+  // Zone 1, snapped to its step; the line count is tested before it is rounded.
+  if (!(x < static_cast<float>(MAXNR)))
+    stop_real(latc.DDZ == 0.0f ? "RMAX" : "DDR(1)", latc.DDZ == 0.0f ? RTOP : d(1),
+              too_many_lines() + rtext(40, "(A,G13.5,A)", " UP TO R =", NDR == 1 || latc.DDZ == 0.0f ? RTOP : RMARK(1), " M."));
   int n = nintb(x);
   IRM(1) = n + 1;
   XR(1) = static_cast<float>(n) * d(1);
@@ -118,7 +117,11 @@ void irdset(float RTOP) {
         rec(ndev.NOUT, "(1X,A,I3,A)", "*** STOP *** THE VALUE OF THE", k, "TH DDR IS NOT GIVEN.");
         zstop();
       }
-      n = nintb((RMARK(k) - XR(k - 1)) / d(k));
+      const float q = (RMARK(k) - XR(k - 1)) / d(k);
+      if (!(q < static_cast<float>(MAXNR - IRM(k - 1))))
+        stop_real(indexed("DDR", k), d(k),
+                  too_many_lines() + rtext(40, "(A,G13.5,A)", " UP TO R =", RMARK(k), " M."));
+      n = nintb(q);
       if (n < 0)
         stop_real(indexed("RMARK", k), RMARK(k), "THE OUTER RADIUS LIES BELOW THE ZONE UNDER IT.");
       IRM(k) = IRM(k - 1) + n;
@@ -129,6 +132,9 @@ void irdset(float RTOP) {
   }
 
   lat2.NRL = IRM(lat2.NZONE);
+  // A step larger than the structure leaves the axis alone on the mesh.
+  if (lat2.NRL < 2)
+    stop_real("DDR(1)", d(1), "LEAVES FEWER THAN 2 RADIAL MESH LINES" + rtext(40, "(A,G13.5,A)", " UP TO R =", RTOP, " M."));
   msz.NRN = lat2.NRL + 1;
   gr_data.gr.release();
   gr_data.gdr.release();

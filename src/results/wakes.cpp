@@ -32,8 +32,9 @@ wake_extrema extrema(const arr1<float> &W, long n) {
   wake_extrema e;
   const long m = n < W.size() ? n : W.size();
   for (long k = 1; k <= m; ++k) {
-    if (W(k) > e.WMAX) e.WMAX = W(k);
-    if (W(k) < e.WMIN) e.WMIN = W(k);
+    // A NaN is an extremum too: once met it stays, as in the integral beside it.
+    if (W(k) > e.WMAX || W(k) != W(k)) e.WMAX = W(k);
+    if (W(k) < e.WMIN || W(k) != W(k)) e.WMIN = W(k);
   }
   e.A = std::fabs(e.WMAX) > std::fabs(e.WMIN) ? std::fabs(e.WMAX) : std::fabs(e.WMIN);
   return e;

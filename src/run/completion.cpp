@@ -22,6 +22,7 @@
 #include "run/constants.hpp"
 #include "run/params.hpp"
 #include "run/records.hpp"
+#include "run/stops.hpp"
 #include "run/units.hpp"
 #include "solver/fields.hpp"
 
@@ -40,9 +41,7 @@ void complete_check() {
   if (!(wpl.MROT == 0 && wpl2.LNAPOLY && pipes.IRPL != pipes.IRPR)) return;
   const float rp = std::min(radius(pipes.IRPL), radius(pipes.IRPR));
   if (rp > 0.0f) return;
-  rec(ndev.NOUT, "(1X,A,A,A,G13.5,1X,A)", "*** STOP *** ", "RBP", " =", rp,
-      "THE LOGARITHMIC TERM OF UNEQUAL PIPES NEEDS BEAM PIPES OF NON-ZERO RADIUS.");
-  zstop();
+  stop_real("RBP", rp, "THE LOGARITHMIC TERM OF UNEQUAL PIPES NEEDS BEAM PIPES OF NON-ZERO RADIUS.");
 }
 
 void complete_run() {

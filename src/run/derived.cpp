@@ -3,6 +3,7 @@
 // sizes and the allocation of every run array.
 #include "run/derived.hpp"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -10,34 +11,30 @@
 #include "run/constants.hpp"
 #include "run/params.hpp"
 #include "run/records.hpp"
+#include "run/stops.hpp"
 #include "run/units.hpp"
 #include "solver/bunch.hpp"
 #include "solver/fields.hpp"
-
-namespace {
-
-[[noreturn]] void stop_int(const char *name, long value, const char *why) {
-  rec(ndev.NOUT, "(1X,A,A,A,I7,A)", "*** STOP *** ", name, " =", value, why);
-  zstop();
-}
-
-[[noreturn]] void stop_real(const char *name, float value, const char *why) {
-  rec(ndev.NOUT, "(1X,A,A,A,G13.5,A)", "*** STOP *** ", name, " =", value, why);
-  zstop();
-}
-
-} // namespace
 
 void run_mte() {
   win2.LCFRON = true;
   latc.MTE = (win2.LTAVO && wpl.MROT == 1) ? 4 : mp.MT;
   mp.UBTE = mp.UBT;
   // Every later rule divides by MTE, SIG and NSHOT or cuts the bunch at ISIG*SIG.
-  if (latc.MTE < 1) stop_int("MT", latc.MTE, " MUST BE AT LEAST 1");
-  if (!(latc.SIG > 0.0f)) stop_real("SIG", latc.SIG, " MUST BE GREATER THAN 0");
-  if (mp.ISIG < 1 && cdis.NBUNCH >= 1) stop_int("ISIG", mp.ISIG, " MUST BE AT LEAST 1");
+  if (latc.MTE < 1) stop_int("MT", latc.MTE, "MUST BE AT LEAST 1");
+  if (!(latc.SIG > 0.0f)) stop_real("SIG", latc.SIG, "MUST BE GREATER THAN 0");
+  if (mp.ISIG < 1 && cdis.NBUNCH >= 1) stop_int("ISIG", mp.ISIG, "MUST BE AT LEAST 1");
   if (mp.NSHOT < 1 && (mp.LPLE || mp.LPLC))
-    stop_int("NSHOT", mp.NSHOT, " MUST BE AT LEAST 1 WITH LPLE OR LPLC");
+    stop_int("NSHOT", mp.NSHOT, "MUST BE AT LEAST 1 WITH LPLE OR LPLC");
+  // The shape of a train at a point sums the bunches within 5 SIG of it: a train that
+  // piles more than 65536 of them onto one point is refused before it is summed.
+  if (cdis.NBUNCH > 1) {
+    const double reach = 10.0 * latc.SIG / std::fabs(static_cast<double>(cdis.BSEP)) + 1.0;
+    if (std::min(static_cast<double>(cdis.NBUNCH), reach) > 65536.0)
+      stop_int("NBUNCH", cdis.NBUNCH,
+               "BUNCHES" + rtext(20, "(A,G13.5)", " BSEP =", cdis.BSEP) +
+                   "APART: MORE THAN 65536 OF THEM OVERLAP AT ONE POINT.");
+  }
 }
 
 void run_bunch_cut() {
@@ -49,7 +46,7 @@ void run_bunch_cut() {
   bshape(0.0f);
   // The table length is needed for the allocation, also where qkset is not called.
   const float nh = 2.0f * cdis.ZHALF / ddz;
-  if (!(nh < 1.0e9f)) stop_real("SIG", latc.SIG, " GIVES A BUNCH TOO LONG FOR THE MESH");
+  if (!(nh < 1.0e9f)) stop_real("SIG", latc.SIG, "GIVES A BUNCH TOO LONG FOR THE MESH");
   qkar.NQ = nint(nh) + 2;
 }
 
@@ -65,12 +62,12 @@ void run_wake_steps(bool RESTORED) {
   if (mp.LSAV) mp.LCPUTM = true;
   // The wake points and the time steps must be countable in 32 bits.
   const float nub = mp.UBTE / ddz;
-  if (!(nub > -0.5f && nub < 1.0e9f)) stop_real("UBT", mp.UBTE, " GIVES NO VALID NUMBER OF WAKE POINTS");
+  if (!(nub > -0.5f && nub < 1.0e9f)) stop_real("UBT", mp.UBTE, "GIVES NO VALID NUMBER OF WAKE POINTS");
   mp.NUBT = nint(nub);
   mp.NW = mp.NUBT + 1;
   mp.LPLEC = mp.LPLE || mp.LPLC;
   const long long nt = (static_cast<long long>(latc.NZ) + mp.NUBT) * latc.MTE + latc.MTE + 1;
-  if (nt > INT_MAX / 2) stop_int("MT", latc.MTE, " GIVES TOO MANY TIME STEPS");
+  if (nt > INT_MAX / 2) stop_int("MT", latc.MTE, "GIVES TOO MANY TIME STEPS");
   wind.NT = static_cast<int>(nt);
   if (RESTORED) return;
 
@@ -116,7 +113,9 @@ void run_lfftany() { lfftany_rule(mp.LFFT, mp.LFFTL, mp.LFFTA, mp.LFFTT, mp.LSPE
 
 void run_sizes_alloc() {
   const long long nmesh = 30LL * latc.NR + msz.NP;
-  if (nmesh > INT_MAX / 8) stop_int("NR", latc.NR, " GIVES TOO MANY MESH POINTS");
+  if (nmesh > INT_MAX / 8)
+    stop_memory(nmesh, run_array_bytes(nmesh, msz.NRN, mp.NW + 5LL, qkar.NQ),
+                ", MORE NODES THAN A 32-BIT NODE INDEX CAN COUNT.");
   msz.NMESH = static_cast<int>(nmesh);
   msz.MSZW = mp.NW + 5;
   msz.MSZQ = win2.LCBACK ? mp.NW + 15 : wind.NT / latc.MTE + 10;
@@ -128,6 +127,15 @@ void run_sizes_alloc() {
   // Hz where the field-line plots sum Hphi over time in it.
   const bool mono = wpl.MROT == 0;
   const bool hzsum = mp.LPLEC && !win2.LCBACK;
+  const int nfield = mono ? 3 + (hzsum ? 1 : 0) : 6;
+
+  // The sizes are known: a run whose arrays do not fit stops before any is allocated.
+  const long long bytes = run_array_bytes(NMESH, NRN, MSZW, nq, nfield);
+  note_run_memory(NMESH, bytes);
+  const long long limit = memory_limit();
+  if (bytes > limit)
+    stop_memory(NMESH, bytes, ", MORE THAN THE " + std::to_string(limit) + " BYTES OF MEMORY.");
+
   for (int c = 1; c <= 3; ++c) {
     he_data.h[c].release();
     if (!mono || c == 2 || (c == 3 && hzsum)) he_data.h[c].alloc(NMESH);

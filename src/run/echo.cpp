@@ -10,6 +10,7 @@
 #include "run/derived.hpp"
 #include "run/params.hpp"
 #include "run/records.hpp"
+#include "run/stops.hpp"
 #include "run/units.hpp"
 #include "solver/fields.hpp"
 
@@ -28,9 +29,7 @@ float grat(int i) { return i >= 1 && i <= gr_data.gr.size() ? gr(i) : 0.0f; }
 // The upper frequency of the spectra, sqrt(2 ln EXPFAC)/(2 pi SIG), and the derived
 // CUTOFF of every run need EXPFAC > 1.
 void expfac_stop() {
-  rec(U, "(1X,A,A,A,G13.5,A)", "*** STOP *** ", "EXPFAC", " =", expfr.EXPFAC,
-      " MUST BE GREATER THAN 1 FOR THE SPECTRA");
-  zstop();
+  stop_real("EXPFAC", expfr.EXPFAC, "MUST BE GREATER THAN 1 FOR THE SPECTRA");
 }
 
 } // namespace
@@ -68,8 +67,9 @@ void prmesh(int NW, bool BEAMONLY, float RAD, int &MTREC, float &RATIO) {
     if (static_cast<float>(npw) <= static_cast<float>(np)) np = npw;
   }
   if (np > INT_MAX / 8 || np < 0) {
-    rec(U, "(1X,A,I7,A,I7,A)", "*** STOP *** NR =", NR, " NZ =", NZ, " GIVE TOO MANY MESH POINTS");
-    zstop();
+    const long long nmesh = 30LL * NR + np;
+    stop_memory(nmesh, run_array_bytes(nmesh, NR + 1LL, NW + 5LL, 0),
+                ", MORE NODES THAN A 32-BIT NODE INDEX CAN COUNT.");
   }
   msz.NP = static_cast<int>(np);
   if (BEAMONLY) return;

@@ -20,11 +20,14 @@ void file_name_specification(int argc, char **argv, std::string &INFILE) {
   while (!INFILE.empty() && INFILE.back() == ' ') INFILE.pop_back();
 }
 
-// Output names: the input name up to and including its first point, then the extension;
-// a name without a point gives the bare extension.
+// Output names, beside the deck: its folder, then its name (after the last "/") up to
+// and including the first point of the name, then the extension; a name without a
+// point gives the bare extension in the deck's folder.
 std::string output_name(const std::string &INFILE, const char *ext) {
-  std::size_t k = INFILE.find('.');
-  std::string head = k == std::string::npos ? std::string() : INFILE.substr(0, k + 1);
+  const std::size_t slash = INFILE.rfind('/');
+  const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
+  const std::size_t k = INFILE.find('.', base);
+  const std::string head = k == std::string::npos ? INFILE.substr(0, base) : INFILE.substr(0, k + 1);
   return head + ext;
 }
 

@@ -196,12 +196,13 @@ void flot(const std::string &LINE, int NCOL, float VAL[3], int ICODE[5], int &IE
       const double x = !digits ? 0.0 : V == 0.0 ? s * 0.0 : s * V * pow10i(es * e);
       if (rz) {
         const int n = trunc_int(x);
-        const int an = n < 0 ? -n : n;
-        if (n == -2147483647 - 1 || an < 1 || an > 2000) {
+        // The index is tested before it is negated: -n of the least integer overflows.
+        if (n < -2000 || n > 2000 || n == 0) {
           rec(ndev.NOUT, "(1X,A,I7,A,72A1)", "*** STOP *** RZ INDEX", n,
               " IN MESH INPUT LINE --> ", cols72(line));
           zstop();
         }
+        const int an = n < 0 ? -n : n;
         const float rzv = var.RZ(an);
         ICODE[slot] = n;
         VAL[slot] = static_cast<float>(s) * rzv;

@@ -105,7 +105,7 @@ std::vector<save_item> save_record(int n) {
     };
   if (n == 54)
     return {
-        real("CUTOFF", &mp.CUTOFF),
+        finite("CUTOFF", &mp.CUTOFF),
         logical("LPRW", &mp.LPRW),
         logical("LMATPR", &mp.LMATPR),
         logical("LHALF", &symt.LHALF),

@@ -4,12 +4,14 @@
 #include "run/timeloop.hpp"
 
 #include <algorithm>
+#include <cmath>
 
 #include "geometry/mesh.hpp"
 #include "results/snapshots.hpp"
 #include "run/constants.hpp"
 #include "run/params.hpp"
 #include "run/records.hpp"
+#include "run/units.hpp"
 #include "solver/fields.hpp"
 #include "solver/step.hpp"
 
@@ -34,6 +36,24 @@ static void hphisum() {
   }
 }
 
+// Fields that grow without bound reach the wake accumulators as infinity or NaN. They
+// are looked at once per progress line and at the end of the loop: a run whose wake is
+// no longer finite stops there, with the step and the time-step data that explain it.
+static void check_wakes(int nstep) {
+  const long n = std::min<long>(mp.NW, wzwy_data.wz.size());
+  for (const arr1<float> *w : {&wzwy_data.wz, &wzwy_data.wp, &wzwy_data.wy, &wzwy_data.wt}) {
+    const float *p = w->data();
+    const long m = std::min<long>(n, w->size());
+    for (long i = 0; i < m; ++i) {
+      if (std::isfinite(p[i])) continue;
+      rec(ndev.NOUT, "(1X,A,I7,A,I10,A,I7,A,G13.5)", "*** STOP *** MT =", latc.MTE,
+          " LETS THE FIELDS GROW WITHOUT BOUND: THE WAKE IS NOT FINITE AT TIME STEP", nstep,
+          ". RECOMMENDED MT =", mp.MTREC, ", LARGEST DDZ/DDR =", mp.RATIO);
+      zstop();
+    }
+  }
+}
+
 void time_loop() {
   const int NT = wind.NT;
   const int MROT = wpl.MROT;
@@ -45,6 +65,7 @@ void time_loop() {
   for (int k = KSTART; k <= NT - 1; ++k) {
     mp.KEND = k;
     if (k == next) {
+      check_wakes(k);
       rec(NTERM, "(A,I4,A)", " > ", 10 * tenth, "% OVER");
       next += STEP10;
       ++tenth;
@@ -89,4 +110,5 @@ void time_loop() {
       }
     }
   }
+  check_wakes(mp.KEND + 1);
 }

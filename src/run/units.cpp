@@ -270,6 +270,8 @@ void start_fatal(const std::string &what) {
 
 void zstop() {
   uflush_all();
+  // The terminal learns where the message stands.
+  std::fprintf(stderr, "zelk: run stopped, see %s\n", uname(ndev.NOUT).c_str());
   std::exit(1);
 }
 

@@ -60,7 +60,8 @@ std::string uname(int unit);
 [[noreturn]] void start_fatal(const std::string &what);
 
 // End of the process after a "*** STOP ***" or a process-ending "*** ERROR ***"
-// message on the report: flush every unit and exit with status 1.
+// message on the report: flush every unit, name the report on standard error
+// ("zelk: run stopped, see case.out") and exit with status 1.
 [[noreturn]] void zstop();
 // Normal end after the end block: flush every unit and exit with status 0.
 [[noreturn]] void zend();

@@ -3,6 +3,7 @@
 // control lines of the deck end the sequence.
 #include <omp.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -17,6 +18,7 @@
 #include "run/records.hpp"
 #include "run/runseq.hpp"
 #include "run/savefile.hpp"
+#include "run/stops.hpp"
 #include "run/units.hpp"
 #include "solver/fields.hpp"
 
@@ -37,6 +39,13 @@ static void open_files() {
   for (const std::string *n : {&mp.OUTNAME, &mp.POTNAME, &mp.TOPNAME})
     if (same_file(mp.INFILE, *n))
       start_fatal(mp.INFILE + ": the output file " + *n + " would overwrite the input deck");
+  // All three must be writable before any of them is emptied: opened for appending,
+  // which creates a missing file and keeps an existing one as it is.
+  for (const std::string *n : {&mp.OUTNAME, &mp.POTNAME, &mp.TOPNAME}) {
+    std::FILE *f = std::fopen(n->c_str(), "a");
+    if (!f) start_fatal(*n + ": cannot open the output file");
+    std::fclose(f);
+  }
   uopen_in(ndev.NIN, mp.INFILE);
   uopen_out(ndev.NOUT, mp.OUTNAME);
   uopen_out(ndev.NPOT, mp.POTNAME);
@@ -62,6 +71,7 @@ static void end_of_process() {
 }
 
 int zelk_mp(int argc, char **argv) {
+  guard_process();
   // Defaults of the inputs.
   prmini();
   rzinit();

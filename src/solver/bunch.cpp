@@ -28,11 +28,35 @@ float shape(float z) {
   if (cdis.NBUNCH > 1) {
     // Every bunch of the train ends 5 r.m.s. lengths from its own centre c_b.
     const float c1 = -static_cast<float>(cdis.NBUNCH - 1) * 0.5f * cdis.BSEP;
+    auto u_of = [&](long long b) { return (z - (c1 + static_cast<float>(b - 1) * cdis.BSEP)) / sig; };
+    // u_b runs monotonically with b (down for BSEP > 0): the bunches that reach z form
+    // one range of b, found by bisection, outside which every term is left out anyway.
+    long long lo = 1, hi = cdis.NBUNCH;
+    if (cdis.BSEP != 0.0f) {
+      const float s = cdis.BSEP > 0.0f ? 1.0f : -1.0f;
+      // First b with s*u_b <= 5, last b with s*u_b >= -5.
+      long long a = 1, e = cdis.NBUNCH + 1LL;
+      while (a < e) {
+        const long long m = a + (e - a) / 2;
+        if (s * u_of(m) <= 5.0f) e = m;
+        else a = m + 1;
+      }
+      lo = a;
+      a = lo - 1;
+      e = cdis.NBUNCH;
+      while (a < e) {
+        const long long m = a + (e - a + 1) / 2;
+        if (s * u_of(m) >= -5.0f) a = m;
+        else e = m - 1;
+      }
+      hi = a;
+    }
     float f = 0.0f;
-    for (int b = 1; b <= cdis.NBUNCH; ++b) {
-      const float cb = c1 + static_cast<float>(b - 1) * cdis.BSEP;
-      const float u = (z - cb) / sig;
+    for (long long b = lo; b <= hi; ++b) {
+      const float u = u_of(b);
       if (std::fabs(u) <= 5.0f) f += std::exp(-(u * u) / 2.0f);
+      // No term exceeds 1: once 1 no longer changes the sum, no later term does.
+      if (f + 1.0f == f) break;
     }
     return f;
   }

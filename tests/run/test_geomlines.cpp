@@ -426,7 +426,12 @@ TEST_F(GeomLinesDeath, RzIndexOutsideTheTable) {
   const struct {
     const char *line;
     const char *n;
-  } cases[] = {{"RZ2001 0", "   2001"}, {"RZ 0.1", "      0"}, {"0.1 -RZ0", "      0"}};
+  } cases[] = {{"RZ2001 0", "   2001"},
+               {"RZ 0.1", "      0"},
+               {"0.1 -RZ0", "      0"},
+               // The least integer is refused before it is negated.
+               {"0.1 -RZ2147483648", "*******"},
+               {"-RZ99999999999 0", "*******"}};
   for (auto &c : cases) {
     SCOPED_TRACE(c.line);
     const auto out = stop_of_contour(false, {"0 0", c.line, "9999"});

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <regex>
 #include <string>
 #include <vector>
@@ -845,6 +846,9 @@ TEST(SaveRestart, BadRestartFilesAreFatalReadErrors) {
   std::vector<std::string> npts = ra, kstart = ra;
   set_int_at(npts[51], AT_NPTS0, 20001);
   set_int_at(kstart[51], AT_KSTART, NT + 1);
+  std::vector<std::string> cutoff = ra;
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  std::memcpy(&cutoff[53][0], &nan, 4); // CUTOFF, the first item of record 54
   // Length of the file up to the end of record 54, and to the middle of the last record.
   std::size_t upto54 = 0;
   for (int k = 0; k < 54; ++k) upto54 += ra[k].size() + 8;
@@ -868,6 +872,8 @@ TEST(SaveRestart, BadRestartFilesAreFatalReadErrors) {
       {"first step beyond the run", true, framed(kstart),
        "zelk: fort.2:52: KSTART = " + nt1 + " is not a step of the restored run \\(NT = " + nt +
            "\\) \\(variable KSTART\\)\n"},
+      {"cutoff not a number", true, framed(cutoff),
+       "zelk: fort.2:54: CUTOFF is not a finite number \\(variable CUTOFF\\)\n"},
       {"deck with NZ and two zones", true, slurp(d / "c" / "fort.1"),
        "zelk: fort.2:58: record of 40 bytes where 64 were expected \\(variable hvstk\\)\n"},
       {"no restart file", false, "", "zelk: fort.2: cannot open the record file\n"},
