@@ -18,16 +18,6 @@
 
 namespace {
 
-// Arguments of acos and asin that rounding has carried just past +-1.
-inline float clamp1(float x) { return std::min(1.0f, std::max(-1.0f, x)); }
-
-// INT of a sample count, saturated so that absurd inputs cannot overflow.
-inline int inttr(float x) {
-  if (!(x == x) || x < 0.0f) return 0;
-  if (x >= 2147483520.0f) return 2147483647;
-  return static_cast<int>(x);
-}
-
 // State of one pass of the walk.
 struct walk_t {
   float RTOP, ZL0, RBP;

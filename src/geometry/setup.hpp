@@ -3,6 +3,18 @@
 // mesh indices of the contour, the mirroring of half-cell input, and the checks of the
 // beam pipes with the choice of the wake-integration contour.
 #pragma once
+#include <algorithm>
+
+// Arguments of acos and asin that rounding has carried just past +-1.
+inline float clamp1(float x) { return std::min(1.0f, std::max(-1.0f, x)); }
+
+// INT of an arc's sample count: a count that is not a number gives no samples, an absurd
+// one saturates instead of overflowing.
+inline int inttr(float x) {
+  if (!(x == x) || x < 0.0f) return 0;
+  if (x >= 2147483520.0f) return 2147483647;
+  return static_cast<int>(x);
+}
 
 // Radial zones from the MESH inputs up to the top radius RTOP (m): XR, IRM, NZONE, NRL,
 // msz.NRN and the radial mesh lines gr, gdr (allocated here).

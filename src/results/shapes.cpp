@@ -20,17 +20,6 @@ nzpath_t nzpath;
 
 namespace {
 
-// Arguments of acos and asin that rounding has carried just past +-1.
-inline float clamp1(float x) { return std::min(1.0f, std::max(-1.0f, x)); }
-
-// INT of a sample count; a count that is not a number gives no samples, an absurd one
-// saturates instead of overflowing.
-inline int inttr(float x) {
-  if (!(x == x) || x < 0.0f) return 0;
-  if (x >= 2147483520.0f) return 2147483647;
-  return static_cast<int>(x);
-}
-
 // Mesh-step title and the further-zone records k = 2 .. n, steps in mm.
 void mesh_titles(int n) {
   rec(ndev.NTOP, "(1X,A,A,A,F6.3,A,2X,A,F6.3,A,A)", " TITLE 2.00 8.3 SIZE 1.40 ", "'", "DDZ=",
