@@ -284,6 +284,7 @@ int main(int argc, char **argv) {
   }
   std::cout << "zelk_fuzz: seed " << o.seed << ", " << o.count << " mutants\n";
   for (const auto &kv : counts) std::cout << "  " << kv.second << "  " << kv.first << "\n";
+  std::cout << "fuzz: " << o.count - bad << " passed, " << bad << " failed" << std::endl;
   if (bad == 0) fs::remove_all(o.work);
   return bad == 0 ? 0 : 1;
 }
