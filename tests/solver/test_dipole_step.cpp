@@ -11,6 +11,7 @@
 
 #include "../run/run_binary.hpp"
 #include "deckrun.hpp"
+#include "solver_state.hpp"
 #include "minirun.hpp"
 #include "run/completion.hpp"
 #include "run/timeloop.hpp"
@@ -49,29 +50,7 @@ void run_loop(const std::string &deck) {
   time_loop();
 }
 
-// Everything the loop leaves in the solver: fields, delay lines, wakes, counters.
-std::vector<float> state() {
-  std::vector<float> s;
-  for (int k = 1; k <= 3; ++k)
-    for (long m = 1; m <= msz.NMESH; ++m) {
-      s.push_back(ev(k, m));
-      s.push_back(hv(k, m));
-    }
-  for (arr3<float> *x : {&stk_data.hvstk, &stk_data.hvstk1, &stk_data.hvstl, &stk_data.hvstl1})
-    for (long q = 0; q < x->n1 * x->n2 * x->n3; ++q) s.push_back(x->data()[q]);
-  for (int w = 1; w <= mp.NW + 2; ++w) {
-    s.push_back(wzwy_data.wz(w));
-    s.push_back(wzwy_data.wy(w));
-  }
-  s.push_back(static_cast<float>(lfrbk.IZMWL));
-  s.push_back(static_cast<float>(mp.KX));
-  s.push_back(static_cast<float>(mp.KY));
-  return s;
-}
 
-bool same(const std::vector<float> &a, const std::vector<float> &b) {
-  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
-}
 
 float maxabs(const arr1<float> &x, long n) {
   float m = 0.0f;
@@ -119,11 +98,11 @@ TEST(DipoleStep, OneAndEightThreadsGiveTheSameBits) {
       omp_set_num_threads(t == 0 ? 1 : 8);
       run_loop(r.deck);
       EXPECT_EQ(latc.NR * (eline.JFRONT - eline.JBACK + 1) > 16384, r.big) << r.what;
-      got[t] = state();
+      got[t] = solver_state();
     }
     EXPECT_GT(maxabs(wzwy_data.wz, mp.NW), 0.0f) << r.what;
     EXPECT_GT(maxabs(wzwy_data.wy, mp.NW), 0.0f) << r.what;
-    EXPECT_TRUE(same(got[0], got[1])) << r.what;
+    EXPECT_TRUE(same_state(got[0], got[1])) << r.what;
   }
   omp_set_num_threads(saved);
 }

@@ -11,6 +11,7 @@
 
 #include "run/timeloop.hpp"
 #include "deckrun.hpp"
+#include "solver_state.hpp"
 
 namespace {
 
@@ -45,26 +46,7 @@ std::string small_deck() {
          " &TIME  MT=3 /\n &WAKE  UBT=0.02, LCBACK=T /\n &PLOT  /\n &PRIN  /\nSTOP\n";
 }
 
-// Everything the steps leave: fields, delay lines, wakes.
-std::vector<float> state() {
-  std::vector<float> s;
-  for (int k = 1; k <= 3; ++k)
-    for (long m = 1; m <= msz.NMESH; ++m) {
-      s.push_back(ev(k, m));
-      s.push_back(hv(k, m));
-    }
-  for (arr3<float> *x : {&stk_data.hvstk, &stk_data.hvstk1, &stk_data.hvstl, &stk_data.hvstl1})
-    for (long q = 0; q < x->n1 * x->n2 * x->n3; ++q) s.push_back(x->data()[q]);
-  for (int w = 1; w <= mp.NW; ++w) {
-    s.push_back(wzwy_data.wz(w));
-    s.push_back(wzwy_data.wy(w));
-  }
-  return s;
-}
 
-bool same(const std::vector<float> &a, const std::vector<float> &b) {
-  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
-}
 
 // Cut cells (flag 1 to 4) of the window's columns after JBACK that hold a non-zero Hphi.
 long live_cut_cells() {
@@ -120,12 +102,12 @@ TEST(StepBlocks, BlockBoundariesOnColumnOneAndCutCells) {
         EXPECT_GT(boundary_cuts, 0) << "no cut cell with field on a block boundary";
       }
       if (nt == 1) {
-        want = state();
+        want = solver_state();
         float wmax = 0.0f;
         for (int s = 1; s <= mp.NW; ++s) wmax = std::max(wmax, std::fabs(wzwy_data.wz(s)));
         EXPECT_GT(wmax, 0.0f);
       } else {
-        EXPECT_TRUE(same(want, state())) << nt << " threads against 1";
+        EXPECT_TRUE(same_state(want, solver_state())) << nt << " threads against 1";
       }
     }
   }
@@ -149,8 +131,8 @@ TEST(StepBlocks, VectorWidthsGiveTheBitsOfTheBaselineCode) {
         omp_set_num_threads(nt);
         deck_setup(deck);
         time_loop();
-        if (want.empty()) want = state();
-        else EXPECT_TRUE(same(want, state()));
+        if (want.empty()) want = solver_state();
+        else EXPECT_TRUE(same_state(want, solver_state()));
       }
   }
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "deckrun.hpp"
+#include "solver_state.hpp"
 
 namespace {
 
@@ -113,24 +114,6 @@ long plain_step(const refcoef &c, int NSTEP) {
   return cut;
 }
 
-// Everything a run leaves in the solver: fields, delay lines, wakes, window.
-std::vector<float> state() {
-  std::vector<float> s;
-  for (int k = 1; k <= 3; ++k)
-    for (long m = 1; m <= msz.NMESH; ++m) {
-      s.push_back(ev(k, m));
-      s.push_back(hv(k, m));
-    }
-  for (arr3<float> *x : {&stk_data.hvstk, &stk_data.hvstk1, &stk_data.hvstl, &stk_data.hvstl1})
-    for (long q = 0; q < x->n1 * x->n2 * x->n3; ++q) s.push_back(x->data()[q]);
-  for (int w = 1; w <= mp.NW + 2; ++w) {
-    s.push_back(wzwy_data.wz(w));
-    s.push_back(wzwy_data.wy(w));
-  }
-  s.push_back(static_cast<float>(lfrbk.IZMWL));
-  s.push_back(static_cast<float>(mp.KX));
-  return s;
-}
 
 // A left pipe of 1 cm up to z0 that widens along a cone to 3 cm, a flat top, a cone back
 // to 2 cm and a right pipe up to zend: the cones give cut cells. Two radial zones (1 mm up
@@ -150,9 +133,6 @@ std::string cone_deck(float z0, float zend, const std::string &beam, const std::
   return d.str();
 }
 
-bool same(const std::vector<float> &a, const std::vector<float> &b) {
-  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
-}
 
 } // namespace
 
@@ -207,14 +187,14 @@ TEST(StepReference, CellCodesAndThreadsGiveThePlainFormulas) {
         }
       }
       EXPECT_EQ(lfrbk.IZMWL > 1, r.moves) << r.what;
-      got[run] = state();
+      got[run] = solver_state();
     }
     EXPECT_GT(cut, 0) << r.what << ": no cut cell met";
     float wmax = 0.0f;
     for (int s = 1; s <= mp.NW; ++s) wmax = std::max(wmax, std::fabs(wzwy_data.wz(s)));
     EXPECT_GT(wmax, 0.0f) << r.what;
-    EXPECT_TRUE(same(got[0], got[1])) << r.what << ": cell codes, 1 thread";
-    EXPECT_TRUE(same(got[0], got[2])) << r.what << ": cell codes, 8 threads";
+    EXPECT_TRUE(same_state(got[0], got[1])) << r.what << ": cell codes, 1 thread";
+    EXPECT_TRUE(same_state(got[0], got[2])) << r.what << ": cell codes, 8 threads";
   }
   omp_set_num_threads(saved);
 }
