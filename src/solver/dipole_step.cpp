@@ -440,7 +440,8 @@ inline dblock_t dblock(const dsweep_t &s, int t, int T) {
   }
 }
 
-// The private copies of the boundary columns of block t into place.
+// The private copies of the boundary columns of block t into place, by the thread of the
+// block once all blocks are swept.
 void dsweep_back(const dsweep_t &s, int t, int T) {
   const int NR = s.NR;
   const dblock_t k = dblock(s, t, T);
@@ -535,14 +536,13 @@ void hefld(int NSTEP) {
     const std::size_t need = static_cast<std::size_t>(12) * NR * tmax;
     if (dscratch.size() < need) dscratch.resize(need);
     s.scr = dscratch.data();
-    int nt = 1;
 #pragma omp parallel num_threads(tmax) if (par)
     {
-      const int T = omp_get_num_threads();
-      if (omp_get_thread_num() == 0) nt = T;
-      dsweep(level, s, omp_get_thread_num(), T);
+      const int T = omp_get_num_threads(), t = omp_get_thread_num();
+      dsweep(level, s, t, T);
+#pragma omp barrier
+      dsweep_back(s, t, T);
     }
-    for (int t = 0; t < nt; ++t) dsweep_back(s, t, nt);
   }
   // Column 1 while the back of the window is there (heff7): it reads the new magnetic
   // field of column 1 and writes electric components that no other update of the step reads.

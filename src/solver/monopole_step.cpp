@@ -229,7 +229,8 @@ inline block_t block(const sweep_t &s, int t, int T) {
   }
 }
 
-// The private copies of the boundary columns of block t into place.
+// The private copies of the boundary columns of block t into place, by the thread of the
+// block once all blocks are swept.
 void sweep_back(const sweep_t &s, int t, int T) {
   const int NR = s.NR;
   const block_t k = block(s, t, T);
@@ -327,14 +328,13 @@ void mefld(int NSTEP) {
     const std::size_t need = static_cast<std::size_t>(6) * NR * tmax;
     if (scratch.size() < need) scratch.resize(need);
     s.scr = scratch.data();
-    int nt = 1;
 #pragma omp parallel num_threads(tmax) if (par)
     {
-      const int T = omp_get_num_threads();
-      if (omp_get_thread_num() == 0) nt = T;
-      sweep(level, s, omp_get_thread_num(), T);
+      const int T = omp_get_num_threads(), t = omp_get_thread_num();
+      sweep(level, s, t, T);
+#pragma omp barrier
+      sweep_back(s, t, T);
     }
-    for (int t = 0; t < nt; ++t) sweep_back(s, t, nt);
   }
 
   // The pair of this step.
