@@ -150,15 +150,8 @@ struct block_t {
   bool pa, pb;
 };
 inline block_t block(const sweep_t &s, int t, int T) {
-  const long N = s.J1 - s.J0 + 1;
   block_t k;
-  if (s.cut && s.ncut == T) {
-    k.a = s.cut[t];
-    k.b = s.cut[t + 1] - 1;
-  } else {
-    k.a = s.J0 + static_cast<int>(N * t / T);
-    k.b = s.J0 + static_cast<int>(N * (t + 1) / T) - 1;
-  }
+  block_cols(s.J0, s.J1, s.cut, s.ncut, t, T, k.a, k.b);
   k.pa = t > 0 || (k.a == k.b && t < T - 1);
   k.pb = t < T - 1 && k.b > k.a;
   return k;
@@ -275,23 +268,41 @@ void sweep(int level, const sweep_t &s, int t, int T) {
 
 std::vector<float> scratch; // private boundary columns of the blocks
 
+} // namespace
+
+vecisa_t vecisa;
+
+int vecisa_widest() {
+#ifdef ZELK_WIDE_SWEEP
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("x86-64-v4")) return 4;
+  if (__builtin_cpu_supports("x86-64-v3")) return 3;
+#endif
+  return 1;
+}
+
 // Blocks of equal time rather than equal size. The columns do not all cost the same: where
 // the field is tiny (ahead of the bunch's wave front, in the tail of its distribution) the
 // arithmetic on subnormal numbers is several times slower, and the block that holds them
 // holds up the step. The time of each block in a step gives a cost per column (smoothed
 // over the steps); the next step's cuts divide the summed cost equally. Every division of
-// the window gives the same values, so this changes only the time.
-struct balance_t {
-  std::vector<double> cost; // per column j (index j), < 0 where not yet measured
-  std::vector<int> cut;     // cuts of the step, T + 1 entries
-  std::vector<double> tau;  // time of each block in the step
-  int T = 0;
-} bal;
+// the window gives the same values, so this changes only the time. One record per mode.
+balance_t balance[2];
 
-// Cuts for T blocks of the columns J0 .. J1 from the costs measured so far (equal blocks
-// where nothing is measured yet); returns false to split equally.
-bool balance_cuts(int J0, int J1, int T) {
-  if (T < 2 || J1 - J0 + 1 < T) return false;
+void block_cols(int J0, int J1, const int *cut, int ncut, int t, int T, int &a, int &b) {
+  if (cut && ncut == T) {
+    a = cut[t];
+    b = cut[t + 1] - 1;
+  } else {
+    const long N = J1 - J0 + 1;
+    a = J0 + static_cast<int>(N * t / T);
+    b = J0 + static_cast<int>(N * (t + 1) / T) - 1;
+  }
+}
+
+const int *balance_cuts(balance_t &bal, int J0, int J1, int T) {
+  if (static_cast<int>(bal.tau.size()) < T) bal.tau.resize(T);
+  if (T < 2 || J1 - J0 + 1 < T) return nullptr;
   if (static_cast<int>(bal.cost.size()) < J1 + 2) bal.cost.resize(J1 + 2, -1.0);
   // Columns not measured take the cost of the nearest measured one before or after them.
   double last = -1.0;
@@ -300,14 +311,14 @@ bool balance_cuts(int J0, int J1, int T) {
       last = bal.cost[j];
       break;
     }
-  if (last < 0.0) return false;
+  if (last < 0.0) return nullptr;
   double tot = 0.0;
   for (int j = J0; j <= J1; ++j) {
     if (bal.cost[j] < 0.0) bal.cost[j] = last;
     last = bal.cost[j];
     tot += last;
   }
-  if (!(tot > 0.0)) return false;
+  if (!(tot > 0.0)) return nullptr;
   bal.cut.assign(T + 1, J0);
   bal.cut[T] = J1 + 1;
   double sum = 0.0;
@@ -320,32 +331,19 @@ bool balance_cuts(int J0, int J1, int T) {
   // At least one column per block.
   for (t = 1; t < T; ++t) bal.cut[t] = std::max(bal.cut[t], J0 + t);
   for (t = T - 1; t >= 1; --t) bal.cut[t] = std::min(bal.cut[t], std::min(bal.cut[t + 1] - 1, J1 + 1 - (T - t)));
-  return true;
+  return bal.cut.data();
 }
 
-// The measured times of the step's blocks into the costs per column.
-void balance_take(const sweep_t &s, int T) {
+void balance_take(balance_t &bal, int J0, int J1, const int *cut, int ncut, int T) {
   if (T < 2) return;
-  if (static_cast<int>(bal.cost.size()) < s.J1 + 2) bal.cost.resize(s.J1 + 2, -1.0);
+  if (static_cast<int>(bal.cost.size()) < J1 + 2) bal.cost.resize(J1 + 2, -1.0);
   for (int t = 0; t < T; ++t) {
-    const block_t k = block(s, t, T);
-    if (k.a > k.b) continue;
-    const double d = bal.tau[t] / (k.b - k.a + 1);
-    for (int j = k.a; j <= k.b; ++j) bal.cost[j] = bal.cost[j] < 0.0 ? d : 0.5 * bal.cost[j] + 0.5 * d;
+    int a, b;
+    block_cols(J0, J1, cut, ncut, t, T, a, b);
+    if (a > b) continue;
+    const double d = bal.tau[t] / (b - a + 1);
+    for (int j = a; j <= b; ++j) bal.cost[j] = bal.cost[j] < 0.0 ? d : 0.5 * bal.cost[j] + 0.5 * d;
   }
-}
-
-} // namespace
-
-vecisa_t vecisa;
-
-int vecisa_widest() {
-#ifdef ZELK_WIDE_SWEEP
-  __builtin_cpu_init();
-  if (__builtin_cpu_supports("x86-64-v4")) return 4;
-  if (__builtin_cpu_supports("x86-64-v3")) return 3;
-#endif
-  return 1;
 }
 
 void mefld(int NSTEP) {
@@ -395,9 +393,9 @@ void mefld(int NSTEP) {
     const std::size_t need = static_cast<std::size_t>(6) * NR * tmax;
     if (scratch.size() < need) scratch.resize(need);
     s.scr = scratch.data();
-    s.cut = par && balance_cuts(s.J0, s.J1, tmax) ? bal.cut.data() : nullptr;
+    balance_t &bal = balance[0];
+    s.cut = balance_cuts(bal, s.J0, s.J1, par ? tmax : 1);
     s.ncut = tmax;
-    if (static_cast<int>(bal.tau.size()) < tmax) bal.tau.resize(tmax);
     int nt = 1;
 #pragma omp parallel num_threads(tmax) if (par)
     {
@@ -409,7 +407,7 @@ void mefld(int NSTEP) {
 #pragma omp barrier
       sweep_back(s, t, T);
     }
-    if (par) balance_take(s, nt);
+    if (par) balance_take(bal, s.J0, s.J1, s.cut, s.ncut, nt);
   }
 
   // The pair of this step.
