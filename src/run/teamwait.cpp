@@ -10,8 +10,9 @@
 // to about the work of one step keeps the speed of a run alone and gives a core back
 // within a step.
 //
-// The blocks of a step are equal, so a step takes as long as its slowest thread: a
-// thread that shares its core with another process holds up all the others. The team
+// A step takes as long as its slowest thread: a thread that shares its core with another
+// process holds up all the others (the blocks follow the times of the steps before, not a
+// core taken away within a step). The team
 // therefore takes only the cores that other processes leave free, measured from the busy
 // time of all cores less the CPU time of this process.
 #include "run/teamwait.hpp"

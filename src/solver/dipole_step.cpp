@@ -347,6 +347,8 @@ struct dsweep_t {
   const float *cx1, *cx2, *cx3, *cx5, *cx6;
   const float *dx2, *dx3, *dx4, *dx5, *dx6;
   float *scr; // 12*NR floats per thread
+  const int *cut; // block t is columns cut[t] .. cut[t + 1] - 1 for ncut blocks, or none
+  int ncut;
 };
 
 // Block of thread t of T: columns a .. b, and whether the electric field of column a and
@@ -356,10 +358,8 @@ struct dblock_t {
   bool pa, pb;
 };
 inline dblock_t dblock(const dsweep_t &s, int t, int T) {
-  const long N = s.J1 - s.J0 + 1;
   dblock_t k;
-  k.a = s.J0 + static_cast<int>(N * t / T);
-  k.b = s.J0 + static_cast<int>(N * (t + 1) / T) - 1;
+  block_cols(s.J0, s.J1, s.cut, s.ncut, t, T, k.a, k.b);
   k.pa = t > 0 || (k.a == k.b && t < T - 1);
   k.pb = t < T - 1 && k.b > k.a;
   return k;
@@ -440,7 +440,8 @@ inline dblock_t dblock(const dsweep_t &s, int t, int T) {
   }
 }
 
-// The private copies of the boundary columns of block t into place.
+// The private copies of the boundary columns of block t into place, by the thread of the
+// block once all blocks are swept.
 void dsweep_back(const dsweep_t &s, int t, int T) {
   const int NR = s.NR;
   const dblock_t k = dblock(s, t, T);
@@ -535,14 +536,21 @@ void hefld(int NSTEP) {
     const std::size_t need = static_cast<std::size_t>(12) * NR * tmax;
     if (dscratch.size() < need) dscratch.resize(need);
     s.scr = dscratch.data();
+    balance_t &bal = balance[1];
+    s.cut = balance_cuts(bal, s.J0, s.J1, par ? tmax : 1);
+    s.ncut = tmax;
     int nt = 1;
 #pragma omp parallel num_threads(tmax) if (par)
     {
-      const int T = omp_get_num_threads();
-      if (omp_get_thread_num() == 0) nt = T;
-      dsweep(level, s, omp_get_thread_num(), T);
+      const int T = omp_get_num_threads(), t = omp_get_thread_num();
+      if (t == 0) nt = T;
+      const double t0 = omp_get_wtime();
+      dsweep(level, s, t, T);
+      bal.tau[t] = omp_get_wtime() - t0;
+#pragma omp barrier
+      dsweep_back(s, t, T);
     }
-    for (int t = 0; t < nt; ++t) dsweep_back(s, t, nt);
+    if (par) balance_take(bal, s.J0, s.J1, s.cut, s.ncut, nt);
   }
   // Column 1 while the back of the window is there (heff7): it reads the new magnetic
   // field of column 1 and writes electric components that no other update of the step reads.

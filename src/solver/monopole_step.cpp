@@ -115,6 +115,8 @@ struct sweep_t {
   float *er, *ez, *hp;
   const float *ex1, *ex4, *ex5, *ex6;
   float *scr; // 6*NR floats per thread
+  const int *cut; // block t is columns cut[t] .. cut[t + 1] - 1 for ncut blocks, or none
+  int ncut;
 };
 
 // Column 1 while the back of the window is there: lines below the left pipe, the Hphi of
@@ -148,10 +150,8 @@ struct block_t {
   bool pa, pb;
 };
 inline block_t block(const sweep_t &s, int t, int T) {
-  const long N = s.J1 - s.J0 + 1;
   block_t k;
-  k.a = s.J0 + static_cast<int>(N * t / T);
-  k.b = s.J0 + static_cast<int>(N * (t + 1) / T) - 1;
+  block_cols(s.J0, s.J1, s.cut, s.ncut, t, T, k.a, k.b);
   k.pa = t > 0 || (k.a == k.b && t < T - 1);
   k.pb = t < T - 1 && k.b > k.a;
   return k;
@@ -229,7 +229,8 @@ inline block_t block(const sweep_t &s, int t, int T) {
   }
 }
 
-// The private copies of the boundary columns of block t into place.
+// The private copies of the boundary columns of block t into place, by the thread of the
+// block once all blocks are swept.
 void sweep_back(const sweep_t &s, int t, int T) {
   const int NR = s.NR;
   const block_t k = block(s, t, T);
@@ -280,6 +281,71 @@ int vecisa_widest() {
   return 1;
 }
 
+// Blocks of equal time rather than equal size. The columns do not all cost the same: where
+// the field is tiny (ahead of the bunch's wave front, in the tail of its distribution) the
+// arithmetic on subnormal numbers is several times slower, and the block that holds them
+// holds up the step. The time of each block in a step gives a cost per column (smoothed
+// over the steps); the next step's cuts divide the summed cost equally. Every division of
+// the window gives the same values, so this changes only the time. One record per mode.
+balance_t balance[2];
+
+void block_cols(int J0, int J1, const int *cut, int ncut, int t, int T, int &a, int &b) {
+  if (cut && ncut == T) {
+    a = cut[t];
+    b = cut[t + 1] - 1;
+  } else {
+    const long N = J1 - J0 + 1;
+    a = J0 + static_cast<int>(N * t / T);
+    b = J0 + static_cast<int>(N * (t + 1) / T) - 1;
+  }
+}
+
+const int *balance_cuts(balance_t &bal, int J0, int J1, int T) {
+  if (static_cast<int>(bal.tau.size()) < T) bal.tau.resize(T);
+  if (T < 2 || J1 - J0 + 1 < T) return nullptr;
+  if (static_cast<int>(bal.cost.size()) < J1 + 2) bal.cost.resize(J1 + 2, -1.0);
+  // Columns not measured take the cost of the nearest measured one before or after them.
+  double last = -1.0;
+  for (int j = J0; j <= J1; ++j)
+    if (bal.cost[j] >= 0.0) {
+      last = bal.cost[j];
+      break;
+    }
+  if (last < 0.0) return nullptr;
+  double tot = 0.0;
+  for (int j = J0; j <= J1; ++j) {
+    if (bal.cost[j] < 0.0) bal.cost[j] = last;
+    last = bal.cost[j];
+    tot += last;
+  }
+  if (!(tot > 0.0)) return nullptr;
+  bal.cut.assign(T + 1, J0);
+  bal.cut[T] = J1 + 1;
+  double sum = 0.0;
+  int t = 1;
+  for (int j = J0; j <= J1 && t < T; ++j) {
+    sum += bal.cost[j];
+    while (t < T && sum >= tot * t / T) bal.cut[t++] = j + 1;
+  }
+  for (; t < T; ++t) bal.cut[t] = J1 + 1;
+  // At least one column per block.
+  for (t = 1; t < T; ++t) bal.cut[t] = std::max(bal.cut[t], J0 + t);
+  for (t = T - 1; t >= 1; --t) bal.cut[t] = std::min(bal.cut[t], std::min(bal.cut[t + 1] - 1, J1 + 1 - (T - t)));
+  return bal.cut.data();
+}
+
+void balance_take(balance_t &bal, int J0, int J1, const int *cut, int ncut, int T) {
+  if (T < 2) return;
+  if (static_cast<int>(bal.cost.size()) < J1 + 2) bal.cost.resize(J1 + 2, -1.0);
+  for (int t = 0; t < T; ++t) {
+    int a, b;
+    block_cols(J0, J1, cut, ncut, t, T, a, b);
+    if (a > b) continue;
+    const double d = bal.tau[t] / (b - a + 1);
+    for (int j = a; j <= b; ++j) bal.cost[j] = bal.cost[j] < 0.0 ? d : 0.5 * bal.cost[j] + 0.5 * d;
+  }
+}
+
 void mefld(int NSTEP) {
   team_follow(); // the thread count of this step
   const int NR = latc.NR;
@@ -327,14 +393,21 @@ void mefld(int NSTEP) {
     const std::size_t need = static_cast<std::size_t>(6) * NR * tmax;
     if (scratch.size() < need) scratch.resize(need);
     s.scr = scratch.data();
+    balance_t &bal = balance[0];
+    s.cut = balance_cuts(bal, s.J0, s.J1, par ? tmax : 1);
+    s.ncut = tmax;
     int nt = 1;
 #pragma omp parallel num_threads(tmax) if (par)
     {
-      const int T = omp_get_num_threads();
-      if (omp_get_thread_num() == 0) nt = T;
-      sweep(level, s, omp_get_thread_num(), T);
+      const int T = omp_get_num_threads(), t = omp_get_thread_num();
+      if (t == 0) nt = T;
+      const double t0 = omp_get_wtime();
+      sweep(level, s, t, T);
+      bal.tau[t] = omp_get_wtime() - t0;
+#pragma omp barrier
+      sweep_back(s, t, T);
     }
-    for (int t = 0; t < nt; ++t) sweep_back(s, t, nt);
+    if (par) balance_take(bal, s.J0, s.J1, s.cut, s.ncut, nt);
   }
 
   // The pair of this step.

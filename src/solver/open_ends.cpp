@@ -20,8 +20,22 @@ float qkval(int n) {
   return wzwy_data.qkst(n);
 }
 
-// Magnetic component k (1 Hr, 2 Hphi) on line i of column j, 0 when not held.
-static float hfld(int k, int i, int j) { return wkget(he_data.h[k], i, j); }
+// Magnetic component k (1 Hr, 2 Hphi) of column j as the pushes read it: line i is
+// p[i - 1] for i <= n, and 0 (not held) above, as wkget gives it.
+namespace {
+struct hcol_t {
+  const float *p;
+  long n;
+  float at(int i) const { return i <= n ? p[i - 1] : 0.0f; }
+};
+hcol_t held_col(int k, int j) {
+  const arr1<float> &x = he_data.h[k];
+  const long NR = latc.NR;
+  if (j < lfrbk.IZMWL || j > lfrbk.IZMWR || NR < 1) return {nullptr, 0};
+  const long m0 = static_cast<long>(j - lfrbk.IZMWL) * NR;
+  return {x.data() + m0, std::max(0L, std::min<long>(NR, x.size() - m0))};
+}
+} // namespace
 
 // Shift the 2*MTE + 1 newest slots of line i, component k down by one; then slot 40
 // takes the new value.
@@ -68,17 +82,24 @@ void push_left(int NSTEP) {
   const int ngr = static_cast<int>(gr_data.gr.size());
   delay_shift(stk_data.hvstk, n);
   delay_shift(stk_data.hvstk1, n);
+  if (n < 1) return;
+  const hcol_t c1[2] = {held_col(1, 1), held_col(2, 1)}, c2[2] = {held_col(1, 2), held_col(2, 2)};
+  float *const s1 = &stk_data.hvstk(1, 1, NPT), *const s2 = &stk_data.hvstk1(1, 1, NPT);
+  const long n1 = stk_data.hvstk.n1, m1 = stk_data.hvstk1.n1;
+  const int IRD = latc.IRDRIVE;
+  const float *const g = gr_data.gr.data();
   for (int i = 1; i <= n; ++i) {
-    for (int k = 1; k <= 2; ++k) {
-      float x1 = hfld(k, i, 1), x2 = hfld(k, i, 2);
-      if (i >= latc.IRDRIVE && i + 1 <= ngr) {
-        // Pipe field per unit line density at the true midpoint of lines i and i + 1.
-        const float F = cons.CLIGHT / (cons.PI * (gr(i) + gr(i + 1)));
+    const bool pipe = i >= IRD && i + 1 <= ngr;
+    // Pipe field per unit line density at the true midpoint of lines i and i + 1.
+    const float F = pipe ? cons.CLIGHT / (cons.PI * (g[i - 1] + g[i])) : 0.0f;
+    for (int k = 0; k < 2; ++k) {
+      float x1 = c1[k].at(i), x2 = c2[k].at(i);
+      if (pipe) {
         x1 = x1 + F * dq1;
         x2 = x2 + F * dq2;
       }
-      stk_data.hvstk(i, k, NPT) = x1;
-      stk_data.hvstk1(i, k, NPT) = x2;
+      s1[k * n1 + i - 1] = x1;
+      s2[k * m1 + i - 1] = x2;
     }
   }
 }
@@ -88,10 +109,15 @@ void push_right() {
   const int n = nlines(pipes.IRPR);
   delay_shift(stk_data.hvstl, n);
   delay_shift(stk_data.hvstl1, n);
-  for (int i = 1; i <= n; ++i)
-    for (int k = 1; k <= 2; ++k) {
-      stk_data.hvstl(i, k, NPT) = hfld(k, i, NZ - 1);
-      stk_data.hvstl1(i, k, NPT) = hfld(k, i, NZ - 2);
+  if (n < 1) return;
+  const hcol_t c1[2] = {held_col(1, NZ - 1), held_col(2, NZ - 1)};
+  const hcol_t c2[2] = {held_col(1, NZ - 2), held_col(2, NZ - 2)};
+  float *const s1 = &stk_data.hvstl(1, 1, NPT), *const s2 = &stk_data.hvstl1(1, 1, NPT);
+  const long n1 = stk_data.hvstl.n1, m1 = stk_data.hvstl1.n1;
+  for (int k = 0; k < 2; ++k)
+    for (int i = 1; i <= n; ++i) {
+      s1[k * n1 + i - 1] = c1[k].at(i);
+      s2[k * m1 + i - 1] = c2[k].at(i);
     }
 }
 

@@ -3,6 +3,7 @@
 // set-up of the first window of a run.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "run/arrays.hpp"
 
@@ -86,6 +87,21 @@ void mefld(int NSTEP); // monopole (MROT = 0)
 struct vecisa_t { int LEVEL = -1; };
 extern vecisa_t vecisa;
 int vecisa_widest();
+// Division of a sweep's columns J0 .. J1 among T threads (balance, one per mode, 0 the
+// monopole): cuts of blocks of equal measured time, from the time per column of the steps
+// before (cost, by column, < 0 where not measured) and the time of each block in the step
+// (tau). block_cols gives block t, columns a .. b: from cut when it holds ncut = T blocks,
+// else in equal parts. Every division gives the same values.
+struct balance_t {
+  std::vector<double> cost, tau;
+  std::vector<int> cut;
+};
+extern balance_t balance[2];
+void block_cols(int J0, int J1, const int *cut, int ncut, int t, int T, int &a, int &b);
+// Cuts for the step (nullptr: equal parts); tau sized for T.
+const int *balance_cuts(balance_t &bal, int J0, int J1, int T);
+// The times tau of the step's T blocks into the costs per column.
+void balance_take(balance_t &bal, int J0, int J1, const int *cut, int ncut, int T);
 void hefld(int NSTEP); // dipole (MROT = 1)
 // Parts of the dipole step: the left open end with the beam's own dipole field (pushes
 // the left delay lines), the right open end (column NZ), the coefficients and column 1 of

@@ -136,3 +136,54 @@ TEST(StepBlocks, VectorWidthsGiveTheBitsOfTheBaselineCode) {
       }
   }
 }
+
+// Cuts of blocks of equal cost: ordered, one column at least in each block, a column that
+// costs more than all others together a block of its own, equal parts when no cost is
+// measured.
+TEST(StepBlocks, CutsOfEqualCost) {
+  balance_t b;
+  EXPECT_EQ(balance_cuts(b, 3, 40, 4), nullptr) << "nothing measured";
+  b.cost.assign(50, 1.0);
+  b.cost[10] = 1000.0;
+  const int *c = balance_cuts(b, 3, 40, 4);
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(c[0], 3);
+  EXPECT_EQ(c[4], 41);
+  for (int t = 0; t < 4; ++t) EXPECT_LT(c[t], c[t + 1]);
+  bool own = false;
+  for (int t = 0; t < 4; ++t) own = own || (c[t] == 10 && c[t + 1] == 11);
+  EXPECT_TRUE(own) << "column 10 not a block of its own";
+  // As many blocks as columns.
+  c = balance_cuts(b, 3, 6, 4);
+  ASSERT_NE(c, nullptr);
+  for (int t = 0; t <= 4; ++t) EXPECT_EQ(c[t], 3 + t);
+}
+
+// Strongly unequal blocks that move from step to step (the costs made steep to the left
+// in one step and to the right in the next) give the bits of one thread. Both modes.
+TEST(StepBlocks, UnequalBlocksGiveTheBitsOfOneThread) {
+  isa_guard g;
+  for (int mrot : {0, 1}) {
+    const std::string deck = tall_deck(mrot);
+    std::vector<float> want;
+    for (int nt : {1, 5}) {
+      SCOPED_TRACE(testing::Message() << "MROT " << mrot << ", " << nt << " threads");
+      omp_set_num_threads(nt);
+      deck_setup(deck);
+      balance_t &b = balance[mrot];
+      for (int k = mp.KSTART; k <= wind.NT - 1; ++k) {
+        b.cost.assign(latc.NZ + 2, 0.0);
+        for (int j = 1; j <= latc.NZ; ++j) {
+          const double x = k % 2 == 0 ? j : latc.NZ + 1 - j;
+          b.cost[j] = 1.0 / (x * x * x);
+        }
+        if (mrot == 0) mefld(k + 1);
+        else hefld(k + 1);
+        jmpbm(k, mp.KX, mp.NW);
+      }
+      b.cost.clear();
+      if (nt == 1) want = state();
+      else EXPECT_TRUE(same(want, state())) << nt << " threads against 1";
+    }
+  }
+}
