@@ -182,8 +182,8 @@ TEST(StepBlocks, UnequalBlocksGiveTheBitsOfOneThread) {
         jmpbm(k, mp.KX, mp.NW);
       }
       b.cost.clear();
-      if (nt == 1) want = state();
-      else EXPECT_TRUE(same(want, state())) << nt << " threads against 1";
+      if (nt == 1) want = solver_state();
+      else EXPECT_TRUE(same_state(want, solver_state())) << nt << " threads against 1";
     }
   }
 }
