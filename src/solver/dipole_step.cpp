@@ -351,20 +351,6 @@ struct dsweep_t {
   int ncut;
 };
 
-// Block of thread t of T: columns a .. b, and whether the electric field of column a and
-// of column b (when b > a) is computed in a private copy: a column next to another block.
-struct dblock_t {
-  int a, b;
-  bool pa, pb;
-};
-inline dblock_t dblock(const dsweep_t &s, int t, int T) {
-  dblock_t k;
-  block_cols(s.J0, s.J1, s.cut, s.ncut, t, T, k.a, k.b);
-  k.pa = t > 0 || (k.a == k.b && t < T - 1);
-  k.pb = t < T - 1 && k.b > k.a;
-  return k;
-}
-
 // The sweep of one thread's block of columns a .. b (heff8 column by column): a
 // column's magnetic update is followed by its electric update and beam source, which read
 // the new magnetic field of the column and of the one before it; the magnetic update reads
@@ -375,7 +361,7 @@ inline dblock_t dblock(const dsweep_t &s, int t, int T) {
 // computed here a second time, from the same old values, bit for bit the neighbour's.
 [[gnu::always_inline]] inline void dsweep_block(const dsweep_t &s, int t, int T) {
   const int NR = s.NR;
-  const dblock_t k = dblock(s, t, T);
+  const col_block_t k = col_block(s.J0, s.J1, s.cut, s.ncut, t, T);
   const int a = k.a, b = k.b;
   if (a > b) return;
   const bool first = t > 0, last = t < T - 1;
@@ -444,7 +430,7 @@ inline dblock_t dblock(const dsweep_t &s, int t, int T) {
 // block once all blocks are swept.
 void dsweep_back(const dsweep_t &s, int t, int T) {
   const int NR = s.NR;
-  const dblock_t k = dblock(s, t, T);
+  const col_block_t k = col_block(s.J0, s.J1, s.cut, s.ncut, t, T);
   if (k.a > k.b) return;
   const float *ea = s.scr + 12L * NR * t, *eb = ea + 3 * NR, *hb = ea + 6 * NR;
   auto put = [&](float *const *x, int j, const float *v) {

@@ -143,20 +143,6 @@ void col1_update(const sweep_t &s, float *r, float *z, const float *h) {
   }
 }
 
-// Block of thread t of T: columns a .. b, and whether the electric field of column a and
-// of column b (when b > a) is computed in a private copy: a column next to another block.
-struct block_t {
-  int a, b;
-  bool pa, pb;
-};
-inline block_t block(const sweep_t &s, int t, int T) {
-  block_t k;
-  block_cols(s.J0, s.J1, s.cut, s.ncut, t, T, k.a, k.b);
-  k.pa = t > 0 || (k.a == k.b && t < T - 1);
-  k.pb = t < T - 1 && k.b > k.a;
-  return k;
-}
-
 // The sweep of one thread's block of columns a .. b. A column's magnetic update is
 // followed by its electric update, which reads the new Hphi of the column and of the one
 // before it; the magnetic update reads the old Er, Ez of the column and of the next one.
@@ -167,7 +153,7 @@ inline block_t block(const sweep_t &s, int t, int T) {
 // the same old values, bit for bit the neighbour's.
 [[gnu::always_inline]] inline void sweep_block(const sweep_t &s, int t, int T) {
   const int NR = s.NR;
-  const block_t k = block(s, t, T);
+  const col_block_t k = col_block(s.J0, s.J1, s.cut, s.ncut, t, T);
   const int a = k.a, b = k.b;
   if (a > b) return;
   const bool first = t > 0, last = t < T - 1; // boundary columns held in private copies
@@ -233,7 +219,7 @@ inline block_t block(const sweep_t &s, int t, int T) {
 // block once all blocks are swept.
 void sweep_back(const sweep_t &s, int t, int T) {
   const int NR = s.NR;
-  const block_t k = block(s, t, T);
+  const col_block_t k = col_block(s.J0, s.J1, s.cut, s.ncut, t, T);
   if (k.a > k.b) return;
   const float *ea = s.scr + 6L * NR * t, *eb = ea + 2 * NR, *hb = ea + 4 * NR;
   auto put = [&](int j, const float *e) {

@@ -98,6 +98,20 @@ struct balance_t {
 };
 extern balance_t balance[2];
 void block_cols(int J0, int J1, const int *cut, int ncut, int t, int T, int &a, int &b);
+// Block of thread t of T in a sweep: columns a .. b, and whether the electric field of
+// column a and of column b (when b > a) is computed in a private copy: a column next to
+// another block.
+struct col_block_t {
+  int a, b;
+  bool pa, pb;
+};
+inline col_block_t col_block(int J0, int J1, const int *cut, int ncut, int t, int T) {
+  col_block_t k;
+  block_cols(J0, J1, cut, ncut, t, T, k.a, k.b);
+  k.pa = t > 0 || (k.a == k.b && t < T - 1);
+  k.pb = t < T - 1 && k.b > k.a;
+  return k;
+}
 // Cuts for the step (nullptr: equal parts); tau sized for T.
 const int *balance_cuts(balance_t &bal, int J0, int J1, int T);
 // The times tau of the step's T blocks into the costs per column.
