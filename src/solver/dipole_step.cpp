@@ -351,6 +351,17 @@ struct dsweep_t {
   int ncut;
 };
 
+// Three components of a column copied into the private buffer p (3*NR floats), the
+// pointers then set on the copies.
+inline void to_private(int NR, float *p, float *&x1, float *&x2, float *&x3) {
+  std::copy(x1, x1 + NR, p);
+  std::copy(x2, x2 + NR, p + NR);
+  std::copy(x3, x3 + NR, p + 2 * NR);
+  x1 = p;
+  x2 = p + NR;
+  x3 = p + 2 * NR;
+}
+
 // The sweep of one thread's block of columns a .. b (heff8 column by column): a
 // column's magnetic update is followed by its electric update and beam source, which read
 // the new magnetic field of the column and of the one before it; the magnetic update reads
@@ -389,12 +400,7 @@ struct dsweep_t {
     // Magnetic update.
     float *Hr = s.h[0] + m, *Hp = s.h[1] + m, *Hz = s.h[2] + m;
     if (j == b && last) {
-      std::copy(Hr, Hr + NR, hb);
-      std::copy(Hp, Hp + NR, hb + NR);
-      std::copy(Hz, Hz + NR, hb + 2 * NR);
-      Hr = hb;
-      Hp = hb + NR;
-      Hz = hb + 2 * NR;
+      to_private(NR, hb, Hr, Hp, Hz);
     }
     if (j < s.J1)
       hcold(NR, s.FACH1, kc, s.e[0] + m, s.e[1] + m, s.e[2] + m, Hr, Hp, Hz, s.cx1, s.cx2, s.cx3,
@@ -402,13 +408,7 @@ struct dsweep_t {
     // Electric update and beam source.
     float *Er = s.e[0] + m, *Ep = s.e[1] + m, *Ez = s.e[2] + m;
     if ((j == a && k.pa) || (j == b && k.pb)) {
-      float *e = j == a ? ea : eb;
-      std::copy(Er, Er + NR, e);
-      std::copy(Ep, Ep + NR, e + NR);
-      std::copy(Ez, Ez + NR, e + 2 * NR);
-      Er = e;
-      Ep = e + NR;
-      Ez = e + 2 * NR;
+      to_private(NR, j == a ? ea : eb, Er, Ep, Ez);
     }
     if (j > s.J0) {
       ecold(NR, s.FACE1, kc, Er, Ep, Ez, Hr, Hp, Hz, rl, pl, s.dx2, s.dx3, s.dx4, s.dx5, s.dx6);
