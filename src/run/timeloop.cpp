@@ -54,14 +54,29 @@ static void check_wakes(int nstep) {
   }
 }
 
+// The wake integration of time step k (its field step k + 1 done).
+static void wake_step(int k) {
+  const int MROT = wpl.MROT;
+  const int NW = mp.NW;
+  if (wpl2.LNAPOLY && MROT == 0) napl1(k, mp.KX, NW);
+  else if (wpl2.LNAPOLY && MROT == 1) napl2(k, mp.KX, NW);
+  else if (!win2.LTAVO || MROT == 0) jmpbm(k, mp.KX, NW);
+  else if (MROT == 1) conbm(k, mp.KX, mp.KY, NW);
+}
+
 void time_loop() {
   const int NT = wind.NT;
   const int MROT = wpl.MROT;
-  const int NW = mp.NW;
   const int KSTART = mp.KSTART;
   const int STEP10 = (NT - KSTART - 1) / 10;
   int next = KSTART + STEP10;
   int tenth = 1;
+  // Two field steps share one sweep over memory where nothing between them reads the
+  // fields but the wake integration along the line KMIN: not with the Napoly contour,
+  // the field-line snapshots or the CPU-time monitor, and not across a progress line.
+  const bool snaps = MROT != 1 && mp.LPLEC && !win2.LCBACK;
+  const bool pairs = stepping.PAIRS && (MROT == 0 || MROT == 1) && !wpl2.LNAPOLY && !snaps && !mp.LCPUTM;
+  bool done = false; // field step k + 1 was the second of a pair
   for (int k = KSTART; k <= NT - 1; ++k) {
     mp.KEND = k;
     if (k == next) {
@@ -71,29 +86,20 @@ void time_loop() {
       ++tenth;
     }
 
-    if (wpl2.LNAPOLY && MROT == 0) {
-      mefld(k + 1);
-      napl1(k, mp.KX, NW);
-    } else if (wpl2.LNAPOLY && MROT == 1) {
-      hefld(k + 1);
-      napl2(k, mp.KX, NW);
-    } else if (win2.LTAVO) {
-      if (MROT == 0) {
-        mefld(k + 1);
-        jmpbm(k, mp.KX, NW);
-      } else if (MROT == 1) {
-        hefld(k + 1);
-        conbm(k, mp.KX, mp.KY, NW);
-      }
+    if (done) {
+      done = false;
+    } else if (pairs && k + 1 <= NT - 1 && k + 1 != next) {
+      if (MROT == 0) mefld_pair(k + 1);
+      else hefld_pair(k + 1);
+      done = true;
     } else if (MROT == 0) {
       mefld(k + 1);
-      jmpbm(k, mp.KX, NW);
     } else if (MROT == 1) {
       hefld(k + 1);
-      jmpbm(k, mp.KX, NW);
-    } else {
-      jmpbm(k, mp.KX, NW);
     }
+    wkline.ON = done;
+    wake_step(k);
+    wkline.ON = false;
 
     if (mp.LCPUTM) {
       bool LSTOP = false;
@@ -101,7 +107,7 @@ void time_loop() {
       if (LSTOP) break;
     }
 
-    if (MROT != 1 && mp.LPLEC && !win2.LCBACK) {
+    if (snaps) {
       if (!mp.LPLC) hphisum();
       if (k + 1 >= mp.KSNAP) {
         eplot(mp.TITLE, mp.NPLOT, k + 1, mp.LPLE, mp.LPALL);

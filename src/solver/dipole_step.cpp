@@ -544,3 +544,9 @@ void hefld(int NSTEP) {
   // The pair of this step.
   step_close();
 }
+
+void hefld_pair(int NSTEP) {
+  hefld(NSTEP);
+  wkline_fill();
+  hefld(NSTEP + 1);
+}

@@ -61,17 +61,18 @@ void mecoef() {
 }
 
 // Magnetic update of one column, lines 1 .. NR: h the column's Hphi (updated in place),
-// r, z its Er, Ez, with r[NR ..] the column to its right, k its cell codes. Line NR lies
-// under the wall: the Ez of a line NR + 1 counts as 0 (z[NR] is line 1 of the next
-// column), so it is updated on its own after the loop.
+// r, z its Er, Ez, rr the Er of the column to its right, k its cell codes. Line NR lies
+// under the wall: the Ez of a line NR + 1 counts as 0, so it is updated on its own after
+// the loop.
 [[gnu::always_inline]] static inline void hcol(int NR, float fach, const unsigned char *__restrict k,
-                                               const float *__restrict r, const float *__restrict z,
-                                               float *__restrict h, const float *__restrict ex1) {
+                                               const float *__restrict r, const float *__restrict rr,
+                                               const float *__restrict z, float *__restrict h,
+                                               const float *__restrict ex1) {
   for (int i = 0; i < NR - 1; ++i) {
     const std::uint32_t c = k[i];
     const float w = static_cast<float>(1u + kcbit(c, KC_CUT)); // 2 in a cut cell
     const float h0 = h[i];
-    const float hn = h0 - w * fach * ((z[i] - z[i + 1]) * ex1[i] + r[i + NR] - r[i]);
+    const float hn = h0 - w * fach * ((z[i] - z[i + 1]) * ex1[i] + rr[i] - r[i]);
     h[i] = sel(0u - kcbit(c, KC_OPEN), hn, h0);
   }
   const int i = NR - 1;
@@ -79,7 +80,7 @@ void mecoef() {
   if (kcbit(c, KC_OPEN)) {
     const float zup = 0.0f;
     const float w = static_cast<float>(1u + kcbit(c, KC_CUT));
-    h[i] = h[i] - w * fach * ((z[i] - zup) * ex1[i] + r[i + NR] - r[i]);
+    h[i] = h[i] - w * fach * ((z[i] - zup) * ex1[i] + rr[i] - r[i]);
   }
 }
 
@@ -114,17 +115,23 @@ struct sweep_t {
   const unsigned char *kc;
   float *er, *ez, *hp;
   const float *ex1, *ex4, *ex5, *ex6;
-  float *scr; // 6*NR floats per thread
+  float *scr; // 6*NR floats per thread, PAIR_SCR*NR for a pair of steps
   const int *cut; // block t is columns cut[t] .. cut[t + 1] - 1 for ncut blocks, or none
   int ncut;
+  // A pair of steps in one sweep: the second step's K, whether the left delay lines take
+  // their push between the two steps, the line KMIN of the first step's fields into cap.
+  bool pair, push;
+  int K2, NSTEP, KMIN;
+  float *cap[3]; // Er, Ez, Hphi, by column from IZMWL
 };
 
 // Column 1 while the back of the window is there: lines below the left pipe, the Hphi of
-// the ghost column 0 from the left delay lines, no metal test. r, z, h column 1.
-void col1_update(const sweep_t &s, float *r, float *z, const float *h) {
+// the ghost column 0 from the left delay lines, no metal test. r, z, h column 1; the head
+// of the bunch in column K + 1.
+void col1_update(const sweep_t &s, int K, float *r, float *z, const float *h) {
   const int NR = s.NR, IRD = s.IRD;
   const float FACE = s.FACE, FACQ = s.FACQ;
-  const float q = qkval(s.K + 1);
+  const float q = qkval(K + 1);
   const int n = std::min({pipes.IRPL - 1, NR, static_cast<int>(stk_data.hvstk.n1)});
   for (int i = 1; i <= n; ++i) {
     const float G = left_ghost(2, i);
@@ -141,6 +148,53 @@ void col1_update(const sweep_t &s, float *r, float *z, const float *h) {
         z[i - 1] = z[i - 1] - 0.5f * q * cm3_data.ex1(i) / (FACQ * gr(i));
     }
   }
+}
+
+// One column of one step, the head of the bunch in column K + 1: its magnetic update
+// (h from r, z and the Er rr of the next column), then its electric update with the beam
+// source from h and the new Hphi hl of the column before it.
+struct mcol_t {
+  float *h, *r, *z; // Hphi, Er, Ez of the column: in place or a private copy
+};
+[[gnu::always_inline]] inline void mstep(const sweep_t &s, int K, int j, mcol_t c, const float *rr,
+                                         const float *hl) {
+  const int NR = s.NR;
+  const unsigned char *kc = s.kc + static_cast<long>(j - s.IZMWL) * NR;
+  if (j < s.J1) hcol(NR, s.FACH, kc, c.r, rr, c.z, c.h, s.ex1);
+  float *r = c.r, *z = c.z;
+  const float *h = c.h;
+  if (j == 1 && s.col1) {
+    col1_update(s, K, r, z, h);
+  } else if (j > s.J0) {
+    const float q = qkval(K - j + 2);
+    // Axis node.
+    if (kcbit(kc[0], KC_OPEN)) {
+      const float s1 = kcbit(kc[0], KC_ER) ? 1.0f : 0.0f;
+      r[0] = r[0] + s1 * s.FACE * (hl[0] - h[0]);
+      z[0] = z[0] + 4.0f * s.FACE * s.ex1[0] * h[0];
+      if (s.IRD == 1) z[0] = z[0] - 4.0f * q * s.ex1[0] / (s.FACQ * gdr(1));
+    }
+    ecol(NR, s.FACE, kc, r, z, h, hl, s.ex4, s.ex5, s.ex6);
+    // Source on the drive ring.
+    if (s.IRD >= 2 && s.IRD <= NR) {
+      const int i = s.IRD - 1;
+      if (kcbit(kc[i], KC_OPEN) && kcbit(kc[i], KC_EZ)) z[i] = z[i] - 0.5f * q * s.ex1[i] / (s.FACQ * gr(s.IRD));
+    }
+  }
+}
+
+// A column held in memory, and a private copy of one (3*NR floats from p) made from it.
+inline mcol_t held(const sweep_t &s, int j) {
+  const long m = static_cast<long>(j - s.IZMWL) * s.NR;
+  return {s.hp + m, s.er + m, s.ez + m};
+}
+inline mcol_t copy_of(const sweep_t &s, int j, float *p) {
+  const int NR = s.NR;
+  const mcol_t c = held(s, j);
+  std::copy(c.h, c.h + NR, p);
+  std::copy(c.r, c.r + NR, p + NR);
+  std::copy(c.z, c.z + NR, p + 2 * NR);
+  return {p, p + NR, p + 2 * NR};
 }
 
 // The sweep of one thread's block of columns a .. b. A column's magnetic update is
@@ -162,56 +216,105 @@ void col1_update(const sweep_t &s, float *r, float *z, const float *h) {
   float *const hb = ea + 4 * NR;              // Hphi of column b
   float *const hl0 = ea + 5 * NR;             // new Hphi of column a - 1
   auto base = [&](int j) { return static_cast<long>(j - s.IZMWL) * NR; };
-  const float axf = 4.0f * s.FACE * s.ex1[0];
-  const float gdr1 = gdr(1);
-  const bool ring = s.IRD >= 2 && s.IRD <= NR;
-  const float grd = ring ? gr(s.IRD) : 1.0f;
 
   const float *hprev = a > s.IZMWL ? s.hp + base(a - 1) : nullptr;
   if (first) {
     const long m = base(a - 1);
     std::copy(s.hp + m, s.hp + m + NR, hl0);
-    hcol(NR, s.FACH, s.kc + m, s.er + m, s.ez + m, hl0, s.ex1);
+    hcol(NR, s.FACH, s.kc + m, s.er + m, s.er + m + NR, s.ez + m, hl0, s.ex1);
     hprev = hl0;
   }
   for (int j = a; j <= b; ++j) {
-    const long m = base(j);
-    const unsigned char *kc = s.kc + m;
-    // Magnetic update.
-    float *h = s.hp + m;
+    mcol_t c = held(s, j);
+    const float *rr = c.r + NR; // the next column's Er, read before it is updated
     if (j == b && last) {
-      std::copy(h, h + NR, hb);
-      h = hb;
+      std::copy(c.h, c.h + NR, hb);
+      c.h = hb;
     }
-    if (j < s.J1) hcol(NR, s.FACH, kc, s.er + m, s.ez + m, h, s.ex1);
-    // Electric update.
-    float *r = s.er + m, *z = s.ez + m;
     if ((j == a && k.pa) || (j == b && k.pb)) {
       float *e = j == a ? ea : eb;
-      std::copy(r, r + NR, e);
-      std::copy(z, z + NR, e + NR);
-      r = e;
-      z = e + NR;
+      std::copy(c.r, c.r + NR, e);
+      std::copy(c.z, c.z + NR, e + NR);
+      c.r = e;
+      c.z = e + NR;
     }
-    if (j == 1 && s.col1) {
-      col1_update(s, r, z, h);
-    } else if (j > s.J0) {
-      const float q = qkval(s.K - j + 2);
-      // Axis node.
-      if (kcbit(kc[0], KC_OPEN)) {
-        const float s1 = kcbit(kc[0], KC_ER) ? 1.0f : 0.0f;
-        r[0] = r[0] + s1 * s.FACE * (hprev[0] - h[0]);
-        z[0] = z[0] + axf * h[0];
-        if (s.IRD == 1) z[0] = z[0] - 4.0f * q * s.ex1[0] / (s.FACQ * gdr1);
+    mstep(s, s.K, j, c, rr, hprev);
+    hprev = c.h;
+  }
+}
+
+// Two steps in one sweep of a block of at least four columns a .. b: the second step
+// follows the first one column behind, so that it reads the first step's fields of a
+// column and its neighbours while they are still in cache. Every value read across a
+// block boundary is the old one: the two columns at each end of the block are computed
+// in private copies (written back after all blocks are done), and what the block needs of
+// its neighbours is computed here a second time from the same old values, bit for bit
+// the neighbour's: on the left the first step's Hphi of columns a - 2 and a - 1, the
+// first step's Er, Ez and the second step's Hphi of column a - 1; on the right the first
+// step's Er, Ez (and Hphi) of column b + 1. The left delay lines take the push of the
+// second step once the first step has given columns 1 and 2. The first step's line KMIN
+// is kept for the wake integration of that step.
+static constexpr int PAIR_SCR = 19; // floats per line of a thread's private columns
+[[gnu::always_inline]] inline void sweep2_block(const sweep_t &s, int t, int T, int NSTEP) {
+  const int NR = s.NR;
+  const col_block_t k = col_block(s.J0, s.J1, s.cut, s.ncut, t, T);
+  const int a = k.a, b = k.b;
+  const bool first = t > 0, last = t < T - 1;
+  float *const p = s.scr + static_cast<long>(PAIR_SCR) * NR * t;
+  mcol_t own[4] = {held(s, a), held(s, a + 1), held(s, b - 1), held(s, b)};
+  if (first) {
+    own[0] = copy_of(s, a, p);
+    own[1] = copy_of(s, a + 1, p + 3 * NR);
+  }
+  if (last) {
+    own[2] = copy_of(s, b - 1, p + 6 * NR);
+    own[3] = copy_of(s, b, p + 9 * NR);
+  }
+  auto col = [&](int j) {
+    if (j == a) return own[0];
+    if (j == a + 1) return own[1];
+    if (j == b - 1) return own[2];
+    if (j == b) return own[3];
+    return held(s, j);
+  };
+  mcol_t X{}, Y{}; // columns a - 1 and b + 1
+  float *const h2 = p + 18 * NR; // first step's Hphi of column a - 2
+  const float *hl1, *hl2; // Hphi of column a - 1 after the first and after the second step
+  if (first) {
+    const mcol_t c2 = held(s, a - 2);
+    std::copy(c2.h, c2.h + NR, h2);
+    hcol(NR, s.FACH, s.kc + static_cast<long>(a - 2 - s.IZMWL) * NR, c2.r, held(s, a - 1).r, c2.z, h2, s.ex1);
+    X = copy_of(s, a - 1, p + 12 * NR);
+    mstep(s, s.K, a - 1, X, held(s, a).r, h2);
+    hl1 = hl2 = X.h;
+  } else {
+    hl1 = hl2 = a > s.IZMWL ? held(s, a - 1).h : nullptr;
+  }
+  for (int j = a; j <= b + 1; ++j) {
+    if (j <= b) { // first step, column j
+      const mcol_t c = col(j);
+      mstep(s, s.K, j, c, j < b ? col(j + 1).r : held(s, j + 1).r, j == a ? hl1 : col(j - 1).h);
+      if (s.KMIN >= 1 && s.KMIN <= NR) {
+        const int i = s.KMIN - 1, n = j - s.IZMWL;
+        s.cap[0][n] = c.r[i];
+        s.cap[1][n] = c.z[i];
+        s.cap[2][n] = c.h[i];
       }
-      ecol(NR, s.FACE, kc, r, z, h, hprev, s.ex4, s.ex5, s.ex6);
-      // Source on the drive ring.
-      if (ring) {
-        const int i = s.IRD - 1;
-        if (kcbit(kc[i], KC_OPEN) && kcbit(kc[i], KC_EZ)) z[i] = z[i] - 0.5f * q * s.ex1[i] / (s.FACQ * grd);
+      if (j == a && first) {
+        // Second step's Hphi of column a - 1, in place of its first.
+        hcol(NR, s.FACH, s.kc + static_cast<long>(a - 1 - s.IZMWL) * NR, X.r, c.r, X.z, X.h, s.ex1);
       }
+      if (j == b && last) {
+        Y = copy_of(s, b + 1, p + 15 * NR);
+        mstep(s, s.K, b + 1, Y, held(s, b + 2).r, c.h);
+      }
+      if (j == 2 && s.push) push_left(NSTEP + 1);
     }
-    hprev = h;
+    const int jj = j - 1;
+    if (jj >= a) { // second step, column j - 1
+      const float *rr = jj < b ? col(jj + 1).r : (last ? Y.r : nullptr);
+      mstep(s, s.K2, jj, col(jj), rr, jj == a ? hl2 : col(jj - 1).h);
+    }
   }
 }
 
@@ -221,6 +324,24 @@ void sweep_back(const sweep_t &s, int t, int T) {
   const int NR = s.NR;
   const col_block_t k = col_block(s.J0, s.J1, s.cut, s.ncut, t, T);
   if (k.a > k.b) return;
+  if (s.pair) {
+    const float *p = s.scr + static_cast<long>(PAIR_SCR) * NR * t;
+    auto put = [&](int j, const float *v) {
+      const mcol_t c = held(s, j);
+      std::copy(v, v + NR, c.h);
+      std::copy(v + NR, v + 2 * NR, c.r);
+      std::copy(v + 2 * NR, v + 3 * NR, c.z);
+    };
+    if (t > 0) {
+      put(k.a, p);
+      put(k.a + 1, p + 3 * NR);
+    }
+    if (t < T - 1) {
+      put(k.b - 1, p + 6 * NR);
+      put(k.b, p + 9 * NR);
+    }
+    return;
+  }
   const float *ea = s.scr + 6L * NR * t, *eb = ea + 2 * NR, *hb = ea + 4 * NR;
   auto put = [&](int j, const float *e) {
     const long m = static_cast<long>(j - s.IZMWL) * NR;
@@ -235,14 +356,18 @@ void sweep_back(const sweep_t &s, int t, int T) {
 // The sweep compiled for the vector widths of the processor: AVX-512, AVX2 and the
 // baseline; the arithmetic is the same element by element (no contraction), so every
 // version gives the same bits.
+[[gnu::always_inline]] inline void sweep_any(const sweep_t &s, int t, int T) {
+  if (s.pair) sweep2_block(s, t, T, s.NSTEP);
+  else sweep_block(s, t, T);
+}
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
 #define ZELK_WIDE_SWEEP 1
 [[gnu::target("arch=x86-64-v4,prefer-vector-width=512")]] void sweep_v4(const sweep_t &s, int t, int T) {
-  sweep_block(s, t, T);
+  sweep_any(s, t, T);
 }
-[[gnu::target("arch=x86-64-v3")]] void sweep_v3(const sweep_t &s, int t, int T) { sweep_block(s, t, T); }
+[[gnu::target("arch=x86-64-v3")]] void sweep_v3(const sweep_t &s, int t, int T) { sweep_any(s, t, T); }
 #endif
-void sweep_v1(const sweep_t &s, int t, int T) { sweep_block(s, t, T); }
+void sweep_v1(const sweep_t &s, int t, int T) { sweep_any(s, t, T); }
 
 void sweep(int level, const sweep_t &s, int t, int T) {
 #ifdef ZELK_WIDE_SWEEP
@@ -332,26 +457,46 @@ void balance_take(balance_t &bal, int J0, int J1, const int *cut, int ncut, int 
   }
 }
 
-void mefld(int NSTEP) {
-  team_follow(); // the thread count of this step
-  const int NR = latc.NR;
-  const int NZ = latc.NZ;
-  const int MTE = latc.MTE;
-  if (NR < 1 || MTE < 1) return;
+// The sweep of the step or pair of steps s over its blocks, on tmax threads when par; the
+// blocks' times into the balance of the mode. A team of another size than asked for
+// sweeps on its first thread alone (the cuts are for tmax blocks).
+static void run_sweep(sweep_t &s, int level, bool par, int tmax) {
+  balance_t &bal = balance[0];
+  int nt = 1;
+#pragma omp parallel num_threads(tmax) if (par)
+  {
+    int T = omp_get_num_threads(), t = omp_get_thread_num();
+    if (T != tmax) T = 1;
+    if (t == 0) nt = T;
+    if (t < T) {
+      const double t0 = omp_get_wtime();
+      sweep(level, s, t, T);
+      bal.tau[t] = omp_get_wtime() - t0;
+    }
+#pragma omp barrier
+    if (t < T) sweep_back(s, t, T);
+  }
+  if (par) balance_take(bal, s.J0, s.J1, s.cut, s.ncut, nt);
+}
 
+// Opening of step NSTEP and the sweep record of its window; whether a team sweeps it and
+// on how many threads.
+static sweep_t mefld_open(int NSTEP, bool &par, int &tmax) {
+  const int NR = latc.NR;
+  const int MTE = latc.MTE;
   // Window with the cell flags of a new front column, delay lines, stored window.
   step_open(NSTEP, 0);
   const int JBACK = eline.JBACK, JFRONT = eline.JFRONT;
 
   // Right open end: Hphi of column NZ below the right pipe from the delay lines; no
   // magnetic update of the step writes column NZ, its electric update reads it.
-  if (JFRONT == NZ) right_end();
+  if (JFRONT == latc.NZ) right_end();
 
   // One sweep over the columns JBACK .. JFRONT (those held in memory): the magnetic
   // update of the columns held with their right neighbour, the electric update with the
   // beam source of the columns after JBACK, and column 1 while the back of the window is
   // there; divided among the threads in blocks of columns.
-  sweep_t s;
+  sweep_t s{};
   s.NR = NR;
   s.J0 = std::max(JBACK, lfrbk.IZMWL);
   s.J1 = std::min(JFRONT, lfrbk.IZMWR);
@@ -370,32 +515,69 @@ void mefld(int NSTEP) {
   s.ex4 = cm3_data.ex4.data();
   s.ex5 = cm3_data.ex5.data();
   s.ex6 = cm3_data.ex6.data();
+  const long ncol = s.J1 - s.J0 + 1;
+  par = ncol * NR >= PARMIN && ncol >= 2;
+  tmax = par ? std::min<long>(omp_get_max_threads(), ncol) : 1;
   if (s.J1 >= s.J0) {
-    if (vecisa.LEVEL < 0) vecisa.LEVEL = vecisa_widest();
-    const int level = vecisa.LEVEL;
-    const long ncol = s.J1 - s.J0 + 1;
-    const bool par = ncol * NR >= PARMIN && ncol >= 2;
-    const int tmax = par ? std::min<long>(omp_get_max_threads(), ncol) : 1;
-    const std::size_t need = static_cast<std::size_t>(6) * NR * tmax;
-    if (scratch.size() < need) scratch.resize(need);
-    s.scr = scratch.data();
-    balance_t &bal = balance[0];
-    s.cut = balance_cuts(bal, s.J0, s.J1, par ? tmax : 1);
+    s.cut = balance_cuts(balance[0], s.J0, s.J1, par ? tmax : 1);
     s.ncut = tmax;
-    int nt = 1;
-#pragma omp parallel num_threads(tmax) if (par)
-    {
-      const int T = omp_get_num_threads(), t = omp_get_thread_num();
-      if (t == 0) nt = T;
-      const double t0 = omp_get_wtime();
-      sweep(level, s, t, T);
-      bal.tau[t] = omp_get_wtime() - t0;
-#pragma omp barrier
-      sweep_back(s, t, T);
-    }
-    if (par) balance_take(bal, s.J0, s.J1, s.cut, s.ncut, nt);
   }
+  return s;
+}
 
+static int sweep_level() {
+  if (vecisa.LEVEL < 0) vecisa.LEVEL = vecisa_widest();
+  return vecisa.LEVEL;
+}
+
+static void mefld_sweep(sweep_t &s, bool par, int tmax) {
+  if (s.J1 < s.J0) return;
+  const std::size_t need = static_cast<std::size_t>(s.pair ? PAIR_SCR : 6) * s.NR * tmax;
+  if (scratch.size() < need) scratch.resize(need);
+  s.scr = scratch.data();
+  run_sweep(s, sweep_level(), par, tmax);
+}
+
+void mefld(int NSTEP) {
+  team_follow(); // the thread count of this step
+  if (latc.NR < 1 || latc.MTE < 1) return;
+  bool par;
+  int tmax;
+  sweep_t s = mefld_open(NSTEP, par, tmax);
+  mefld_sweep(s, par, tmax);
   // The pair of this step.
+  step_close();
+}
+
+void mefld_pair(int NSTEP) {
+  team_follow();
+  if (latc.NR < 1 || latc.MTE < 1) {
+    wkline_fill();
+    return;
+  }
+  bool par;
+  int tmax;
+  sweep_t s = mefld_open(NSTEP, par, tmax);
+  if (!(s.J1 >= s.J0 && pair_fits(NSTEP) && pair_blocks(s.J0, s.J1, s.cut, s.ncut, tmax))) {
+    mefld_sweep(s, par, tmax);
+    step_close();
+    wkline_fill();
+    mefld(NSTEP + 1);
+    return;
+  }
+  // The line KMIN of the columns the sweep does not compute; the sweep puts in the others.
+  wkline_fill();
+  s.pair = true;
+  s.push = eline.JBACK <= 1; // column 1 in the window of the first step
+  s.NSTEP = NSTEP;
+  s.K2 = NSTEP / latc.MTE;
+  s.KMIN = pint.KMIN;
+  s.cap[0] = wkline.v[0].data(); // Er
+  s.cap[1] = wkline.v[2].data(); // Ez
+  s.cap[2] = wkline.v[4].data(); // Hphi
+  mefld_sweep(s, par, tmax);
+  // The window of the second step is that of the first.
+  step_close();
+  window(NSTEP + 1);
   step_close();
 }

@@ -81,6 +81,34 @@ float qkval(int n);
 
 // ---------------------------------------------------------------- time steps
 void mefld(int NSTEP); // monopole (MROT = 0)
+// Two steps, NSTEP and NSTEP + 1, in one sweep over memory where the window allows it
+// (pair_fits and pair_blocks), else one after the other; the fields and delay lines they
+// leave are bit for bit those of the two steps one by one. The line KMIN of the fields of
+// step NSTEP is left in wkline for that step's wake integration.
+void mefld_pair(int NSTEP); // monopole
+void hefld_pair(int NSTEP); // dipole
+// Step NSTEP + 1, after the opening of step NSTEP, can share its sweep: its window is
+// that of step NSTEP, and neither step touches the right open end; with column 1 in the
+// window, the stored window starts at column 1.
+bool pair_fits(int NSTEP);
+// Every block of a pair's sweep holds four columns at least (its two end columns on each
+// side are private copies, and the neighbours' two end columns are computed again).
+bool pair_blocks(int J0, int J1, const int *cut, int ncut, int T);
+// Line I of each field component (Er, Ephi, Ez, Hr, Hphi, Hz: v[0 .. 5], by column from
+// IZMWL, over the stored window IZMWL .. IZMWR of that step; empty for a component the
+// run does not hold) as the first step of a pair left it. While ON the wake integration
+// reads line I from here (wkget).
+struct wkline_t {
+  bool ON = false;
+  int I = 0, IZMWL = 1, IZMWR = 0;
+  std::vector<float> v[6];
+};
+extern wkline_t wkline;
+// Line pint.KMIN of every column held, from the field arrays as they are.
+void wkline_fill();
+// Steps in pairs where they can be (PAIRS), or always one by one.
+struct stepping_t { bool PAIRS = true; };
+extern stepping_t stepping;
 // Vector width of the field-step loops (vecisa): 1 the baseline x86-64 code, 3 AVX2,
 // 4 AVX-512; below 1 the widest the processor has, taken at the first step. The levels
 // give the same bits: only the number of nodes per instruction differs.

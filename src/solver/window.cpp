@@ -212,3 +212,45 @@ void step_close() {
   nzin.JBPREV = eline.JBACK;
   nzin.JFPREV = eline.JFRONT;
 }
+
+// ---------------------------------------------------------------- pairs of steps
+
+wkline_t wkline;
+stepping_t stepping;
+
+bool pair_fits(int NSTEP) {
+  int JB, JF;
+  wndpair(NSTEP + 1, JB, JF);
+  return JB == eline.JBACK && JF == eline.JFRONT && JF <= latc.NZ - 2 &&
+         (JB > 1 || lfrbk.IZMWL == 1);
+}
+
+bool pair_blocks(int J0, int J1, const int *cut, int ncut, int T) {
+  for (int t = 0; t < T; ++t) {
+    int a, b;
+    block_cols(J0, J1, cut, ncut, t, T, a, b);
+    if (b - a + 1 < 4) return false;
+  }
+  return true;
+}
+
+void wkline_fill() {
+  const long NR = latc.NR;
+  const int I = pint.KMIN;
+  const long n = std::max(0, lfrbk.IZMWR - lfrbk.IZMWL + 1);
+  wkline.I = I;
+  wkline.IZMWL = lfrbk.IZMWL;
+  wkline.IZMWR = lfrbk.IZMWR;
+  const arr1<float> *x[6] = {&he_data.e[1], &he_data.e[2], &he_data.e[3],
+                             &he_data.h[1], &he_data.h[2], &he_data.h[3]};
+  for (int c = 0; c < 6; ++c) {
+    std::vector<float> &v = wkline.v[c];
+    v.assign(x[c]->size() > 0 ? n : 0, 0.0f);
+    if (I < 1 || I > NR) continue;
+    for (long j = 0; j < static_cast<long>(v.size()); ++j) {
+      const long m = j * NR + I;
+      if (m > x[c]->size()) break;
+      v[j] = (*x[c])(m);
+    }
+  }
+}
