@@ -221,11 +221,12 @@ void heff6() {
 // ------------------------------------------------------------------ magnetic update
 
 // Magnetic update of one column: the axis (no flag or edge-factor test), lines 2 .. NR - 1,
-// and line NR under the wall. k the column's cell codes; r, p, z its Er, Ephi, Ez, with
-// r[NR ..], p[NR ..] the column to its right; Hr, Hp, Hz its magnetic field, in place.
+// and line NR under the wall. k the column's cell codes; r, p, z its Er, Ephi, Ez, rx, px
+// the Er, Ephi of the column to its right; Hr, Hp, Hz its magnetic field, in place.
 [[gnu::always_inline]] static inline void hcold(int NR, float fach, const unsigned char *__restrict k,
                                                 const float *__restrict r, const float *__restrict p,
-                                                const float *__restrict z, float *__restrict Hr,
+                                                const float *__restrict z, const float *__restrict rx,
+                                                const float *__restrict px, float *__restrict Hr,
                                                 float *__restrict Hp, float *__restrict Hz,
                                                 const float *__restrict cx1, const float *__restrict cx2,
                                                 const float *__restrict cx3, const float *__restrict cx5,
@@ -233,7 +234,7 @@ void heff6() {
   // Axis: Hr = Hphi, and the Hz of the disc around the axis.
   {
     const float z2 = NR >= 2 ? z[1] : 0.0f, p2 = NR >= 2 ? p[1] : 0.0f;
-    const float hn = Hp[0] - fach * (cx1[0] * (z[0] - z2) + r[NR] - r[0]);
+    const float hn = Hp[0] - fach * (cx1[0] * (z[0] - z2) + rx[0] - r[0]);
     Hp[0] = hn;
     Hr[0] = hn;
     Hz[0] = Hz[0] - 2.0f * fach * cx1[0] * (r[0] + p2);
@@ -245,9 +246,9 @@ void heff6() {
     const float s1 = static_cast<float>(kcbit(c, KC_ER));
     const float s3 = static_cast<float>(kcbit(c, KC_EZ));
     const float r0 = Hr[i], p0 = Hp[i], z0 = Hz[i];
-    const float rn = r0 - s3 * fach * ((p[i] - p[i + NR]) - cx2[i] * z[i]);
+    const float rn = r0 - s3 * fach * ((p[i] - px[i]) - cx2[i] * z[i]);
     const float zn = z0 - 2.0f * s1 * fach * cx3[i] * (cx5[i] * p[i + 1] - cx6[i] * p[i] + r[i]);
-    const float pn = p0 - w * fach * (cx1[i] * (z[i] - z[i + 1]) + r[i + NR] - r[i]);
+    const float pn = p0 - w * fach * (cx1[i] * (z[i] - z[i + 1]) + rx[i] - r[i]);
     Hr[i] = sel(keep, rn, r0);
     Hz[i] = sel(keep, zn, z0);
     Hp[i] = sel(keep, pn, p0);
@@ -260,9 +261,9 @@ void heff6() {
       const float w = static_cast<float>(1u + kcbit(c, KC_CUT));
       const float s1 = static_cast<float>(kcbit(c, KC_ER));
       const float s3 = static_cast<float>(kcbit(c, KC_EZ));
-      Hr[i] = Hr[i] - s3 * fach * ((p[i] - p[i + NR]) - cx2[i] * z[i]);
+      Hr[i] = Hr[i] - s3 * fach * ((p[i] - px[i]) - cx2[i] * z[i]);
       Hz[i] = Hz[i] - 2.0f * s1 * fach * cx3[i] * (cx5[i] * pup - cx6[i] * p[i] + r[i]);
-      Hp[i] = Hp[i] - w * fach * (cx1[i] * (z[i] - zup) + r[i + NR] - r[i]);
+      Hp[i] = Hp[i] - w * fach * (cx1[i] * (z[i] - zup) + rx[i] - r[i]);
     }
   }
 }
@@ -346,10 +347,64 @@ struct dsweep_t {
   float *e[3], *h[3]; // Er, Ephi, Ez and Hr, Hphi, Hz
   const float *cx1, *cx2, *cx3, *cx5, *cx6;
   const float *dx2, *dx3, *dx4, *dx5, *dx6;
-  float *scr; // 12*NR floats per thread
+  float *scr; // 12*NR floats per thread, DPAIR_SCR*NR for a pair of steps
   const int *cut; // block t is columns cut[t] .. cut[t + 1] - 1 for ncut blocks, or none
   int ncut;
+  // A pair of steps NSTEP, NSTEP + 1 in one sweep: whether column 1 takes its electric
+  // update and the left delay lines their push between the two, and the line KMIN of the
+  // first step's fields into cap (Er, Ephi, Ez, Hr, Hphi, Hz, by column from IZMWL).
+  bool pair, push;
+  int KMIN;
+  float *cap[6];
 };
+
+// The six components of a column: in place or a private copy.
+struct dcol_t {
+  float *e[3], *h[3];
+};
+inline dcol_t held(const dsweep_t &s, int j) {
+  const long m = static_cast<long>(j - s.IZMWL) * s.NR;
+  return {{s.e[0] + m, s.e[1] + m, s.e[2] + m}, {s.h[0] + m, s.h[1] + m, s.h[2] + m}};
+}
+// A private copy (6*NR floats from p) of a column held in memory.
+inline dcol_t copy_of(const dsweep_t &s, int j, float *p) {
+  const int NR = s.NR;
+  const dcol_t c = held(s, j);
+  dcol_t d;
+  for (int k = 0; k < 3; ++k) {
+    d.e[k] = p + k * NR;
+    d.h[k] = p + (k + 3) * NR;
+    std::copy(c.e[k], c.e[k] + NR, d.e[k]);
+    std::copy(c.h[k], c.h[k] + NR, d.h[k]);
+  }
+  return d;
+}
+
+// One column j of step NSTEP (heff8 for the column): its magnetic update from its
+// electric field and the Er, Ephi (rx, px) of the next column, then its electric update
+// and ring source from its new magnetic field and the new Hr, Hphi (rl, pl) of the column
+// before it.
+[[gnu::always_inline]] inline void dstep(const dsweep_t &s, int NSTEP, int j, const dcol_t &c,
+                                         const float *rx, const float *px, const float *rl,
+                                         const float *pl) {
+  const int NR = s.NR;
+  const unsigned char *kc = s.kc + static_cast<long>(j - s.IZMWL) * NR;
+  if (j < s.J1)
+    hcold(NR, s.FACH1, kc, c.e[0], c.e[1], c.e[2], rx, px, c.h[0], c.h[1], c.h[2], s.cx1, s.cx2, s.cx3,
+          s.cx5, s.cx6);
+  if (j > s.J0) {
+    ecold(NR, s.FACE1, kc, c.e[0], c.e[1], c.e[2], c.h[0], c.h[1], c.h[2], rl, pl, s.dx2, s.dx3, s.dx4,
+          s.dx5, s.dx6);
+    // Source on the drive ring, where its Ez node lies in vacuum.
+    if (s.den != 0.0f) {
+      const int i = s.IRD - 1;
+      if (kcbit(kc[i], KC_OPEN) && kcbit(kc[i], KC_EZ)) {
+        const float q = qsource(j, NSTEP);
+        c.e[2][i] = c.e[2][i] - q * s.dxd / s.den;
+      }
+    }
+  }
+}
 
 // Three components of a column copied into the private buffer p (3*NR floats), the
 // pointers then set on the copies.
@@ -380,49 +435,131 @@ inline void to_private(int NR, float *p, float *&x1, float *&x2, float *&x3) {
   float *const eb = ea + 3 * NR;          // Er, Ephi, Ez of column b (a < b)
   float *const hb = ea + 6 * NR;          // Hr, Hphi, Hz of column b
   float *const hl0 = ea + 9 * NR;         // new Hr, Hphi, Hz of column a - 1
-  auto base = [&](int j) { return static_cast<long>(j - s.IZMWL) * NR; };
   const float *rl = nullptr, *pl = nullptr; // new Hr, Hphi of the column before
   if (a > s.IZMWL) {
-    rl = s.h[0] + base(a - 1);
-    pl = s.h[1] + base(a - 1);
+    const dcol_t c = held(s, a - 1);
+    rl = c.h[0];
+    pl = c.h[1];
   }
   if (first) {
-    const long m = base(a - 1);
-    for (int c = 0; c < 3; ++c) std::copy(s.h[c] + m, s.h[c] + m + NR, hl0 + c * NR);
-    hcold(NR, s.FACH1, s.kc + m, s.e[0] + m, s.e[1] + m, s.e[2] + m, hl0, hl0 + NR, hl0 + 2 * NR,
-          s.cx1, s.cx2, s.cx3, s.cx5, s.cx6);
+    const dcol_t c = held(s, a - 1), n = held(s, a);
+    for (int q = 0; q < 3; ++q) std::copy(c.h[q], c.h[q] + NR, hl0 + q * NR);
+    hcold(NR, s.FACH1, s.kc + static_cast<long>(a - 1 - s.IZMWL) * NR, c.e[0], c.e[1], c.e[2], n.e[0],
+          n.e[1], hl0, hl0 + NR, hl0 + 2 * NR, s.cx1, s.cx2, s.cx3, s.cx5, s.cx6);
     rl = hl0;
     pl = hl0 + NR;
   }
   for (int j = a; j <= b; ++j) {
-    const long m = base(j);
-    const unsigned char *kc = s.kc + m;
-    // Magnetic update.
-    float *Hr = s.h[0] + m, *Hp = s.h[1] + m, *Hz = s.h[2] + m;
-    if (j == b && last) {
-      to_private(NR, hb, Hr, Hp, Hz);
+    dcol_t c = held(s, j);
+    // The next column's Er, Ephi, read before it is updated.
+    const float *rx = c.e[0] + NR, *px = c.e[1] + NR;
+    if (j == b && last) to_private(NR, hb, c.h[0], c.h[1], c.h[2]);
+    if ((j == a && k.pa) || (j == b && k.pb)) to_private(NR, j == a ? ea : eb, c.e[0], c.e[1], c.e[2]);
+    dstep(s, s.NSTEP, j, c, rx, px, rl, pl);
+    rl = c.h[0];
+    pl = c.h[1];
+  }
+}
+
+// Two steps in one sweep of a block of at least four columns a .. b, the second one
+// column behind the first, as the monopole sweep of a pair: the two columns at each end
+// of the block in private copies, and what the block needs of its neighbours computed
+// here a second time from the same old values (the first step's magnetic field of
+// columns a - 2 and a - 1, its electric field and the second step's magnetic field of
+// column a - 1; the first step's fields of column b + 1). Between the two steps column 1
+// takes the first step's electric update (heff7) and the left delay lines the second
+// step's push (heff1), once the first step has given columns 1 and 2.
+static constexpr int DPAIR_SCR = 39; // floats per line of a thread's private columns
+[[gnu::always_inline]] inline void dsweep2_block(const dsweep_t &s, int t, int T) {
+  const int NR = s.NR;
+  const col_block_t k = col_block(s.J0, s.J1, s.cut, s.ncut, t, T);
+  const int a = k.a, b = k.b;
+  const bool first = t > 0, last = t < T - 1;
+  float *const p = s.scr + static_cast<long>(DPAIR_SCR) * NR * t;
+  dcol_t own[4] = {held(s, a), held(s, a + 1), held(s, b - 1), held(s, b)};
+  if (first) {
+    own[0] = copy_of(s, a, p);
+    own[1] = copy_of(s, a + 1, p + 6 * NR);
+  }
+  if (last) {
+    own[2] = copy_of(s, b - 1, p + 12 * NR);
+    own[3] = copy_of(s, b, p + 18 * NR);
+  }
+  auto col = [&](int j) {
+    if (j == a) return own[0];
+    if (j == a + 1) return own[1];
+    if (j == b - 1) return own[2];
+    if (j == b) return own[3];
+    return held(s, j);
+  };
+  auto capture = [&](int j, const dcol_t &c) {
+    if (s.KMIN < 1 || s.KMIN > NR) return;
+    const int i = s.KMIN - 1, n = j - s.IZMWL;
+    for (int q = 0; q < 3; ++q) {
+      s.cap[q][n] = c.e[q][i];
+      s.cap[q + 3][n] = c.h[q][i];
     }
-    if (j < s.J1)
-      hcold(NR, s.FACH1, kc, s.e[0] + m, s.e[1] + m, s.e[2] + m, Hr, Hp, Hz, s.cx1, s.cx2, s.cx3,
-            s.cx5, s.cx6);
-    // Electric update and beam source.
-    float *Er = s.e[0] + m, *Ep = s.e[1] + m, *Ez = s.e[2] + m;
-    if ((j == a && k.pa) || (j == b && k.pb)) {
-      to_private(NR, j == a ? ea : eb, Er, Ep, Ez);
-    }
-    if (j > s.J0) {
-      ecold(NR, s.FACE1, kc, Er, Ep, Ez, Hr, Hp, Hz, rl, pl, s.dx2, s.dx3, s.dx4, s.dx5, s.dx6);
-      // Source on the drive ring, where its Ez node lies in vacuum.
-      if (s.den != 0.0f) {
-        const int i = s.IRD - 1;
-        if (kcbit(kc[i], KC_OPEN) && kcbit(kc[i], KC_EZ)) {
-          const float q = qsource(j, s.NSTEP);
-          Ez[i] = Ez[i] - q * s.dxd / s.den;
-        }
+  };
+  dcol_t X{}, Y{}; // columns a - 1 and b + 1
+  const float *rl1 = nullptr, *pl1 = nullptr; // Hr, Hphi of column a - 1 after the first step
+  if (first) {
+    const dcol_t c2 = held(s, a - 2), c1 = held(s, a - 1);
+    float *const h2 = p + 36 * NR; // first step's Hr, Hphi, Hz of column a - 2
+    for (int q = 0; q < 3; ++q) std::copy(c2.h[q], c2.h[q] + NR, h2 + q * NR);
+    hcold(NR, s.FACH1, s.kc + static_cast<long>(a - 2 - s.IZMWL) * NR, c2.e[0], c2.e[1], c2.e[2], c1.e[0],
+          c1.e[1], h2, h2 + NR, h2 + 2 * NR, s.cx1, s.cx2, s.cx3, s.cx5, s.cx6);
+    X = copy_of(s, a - 1, p + 24 * NR);
+    const dcol_t n = held(s, a);
+    dstep(s, s.NSTEP, a - 1, X, n.e[0], n.e[1], h2, h2 + NR);
+    rl1 = X.h[0];
+    pl1 = X.h[1];
+  } else if (a > s.IZMWL) {
+    const dcol_t c = held(s, a - 1);
+    rl1 = c.h[0];
+    pl1 = c.h[1];
+  }
+  for (int j = a; j <= b + 1; ++j) {
+    if (j <= b) { // first step, column j
+      const dcol_t c = col(j), n = j < b ? col(j + 1) : held(s, j + 1);
+      const dcol_t l = j == a ? dcol_t{} : col(j - 1);
+      dstep(s, s.NSTEP, j, c, n.e[0], n.e[1], j == a ? rl1 : l.h[0], j == a ? pl1 : l.h[1]);
+      capture(j, c);
+      if (j == a && first) {
+        // Second step's magnetic field of column a - 1, in place of its first.
+        hcold(NR, s.FACH1, s.kc + static_cast<long>(a - 1 - s.IZMWL) * NR, X.e[0], X.e[1], X.e[2], c.e[0],
+              c.e[1], X.h[0], X.h[1], X.h[2], s.cx1, s.cx2, s.cx3, s.cx5, s.cx6);
+      }
+      if (j == b && last) {
+        Y = copy_of(s, b + 1, p + 30 * NR);
+        const dcol_t n2 = held(s, b + 2);
+        dstep(s, s.NSTEP, b + 1, Y, n2.e[0], n2.e[1], c.h[0], c.h[1]);
+      }
+      if (j == 2 && s.push) {
+        heff7(s.NSTEP);
+        capture(1, col(1));
+        heff1(s.NSTEP + 1);
       }
     }
-    rl = Hr;
-    pl = Hp;
+    const int jj = j - 1;
+    if (jj >= a) { // second step, column j - 1
+      const dcol_t c = col(jj);
+      const float *rx = nullptr, *px = nullptr;
+      if (jj < b) {
+        const dcol_t n = col(jj + 1);
+        rx = n.e[0];
+        px = n.e[1];
+      } else if (last) {
+        rx = Y.e[0];
+        px = Y.e[1];
+      }
+      const float *rl = rl1, *pl = pl1; // column a - 1: X after its second step, or held
+      if (jj > a) {
+        const dcol_t l = col(jj - 1);
+        rl = l.h[0];
+        pl = l.h[1];
+      }
+      dstep(s, s.NSTEP + 1, jj, c, rx, px, rl, pl);
+    }
   }
 }
 
@@ -432,6 +569,25 @@ void dsweep_back(const dsweep_t &s, int t, int T) {
   const int NR = s.NR;
   const col_block_t k = col_block(s.J0, s.J1, s.cut, s.ncut, t, T);
   if (k.a > k.b) return;
+  if (s.pair) {
+    const float *p = s.scr + static_cast<long>(DPAIR_SCR) * NR * t;
+    auto put = [&](int j, const float *v) {
+      const dcol_t c = held(s, j);
+      for (int q = 0; q < 3; ++q) {
+        std::copy(v + q * NR, v + (q + 1) * NR, c.e[q]);
+        std::copy(v + (q + 3) * NR, v + (q + 4) * NR, c.h[q]);
+      }
+    };
+    if (t > 0) {
+      put(k.a, p);
+      put(k.a + 1, p + 6 * NR);
+    }
+    if (t < T - 1) {
+      put(k.b - 1, p + 12 * NR);
+      put(k.b, p + 18 * NR);
+    }
+    return;
+  }
   const float *ea = s.scr + 12L * NR * t, *eb = ea + 3 * NR, *hb = ea + 6 * NR;
   auto put = [&](float *const *x, int j, const float *v) {
     const long m = static_cast<long>(j - s.IZMWL) * NR;
@@ -443,14 +599,18 @@ void dsweep_back(const dsweep_t &s, int t, int T) {
 }
 
 // The sweep compiled for the vector widths of the processor (as the monopole sweep).
+[[gnu::always_inline]] inline void dsweep_any(const dsweep_t &s, int t, int T) {
+  if (s.pair) dsweep2_block(s, t, T);
+  else dsweep_block(s, t, T);
+}
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
 #define ZELK_WIDE_SWEEP 1
 [[gnu::target("arch=x86-64-v4,prefer-vector-width=512")]] void dsweep_v4(const dsweep_t &s, int t, int T) {
-  dsweep_block(s, t, T);
+  dsweep_any(s, t, T);
 }
-[[gnu::target("arch=x86-64-v3")]] void dsweep_v3(const dsweep_t &s, int t, int T) { dsweep_block(s, t, T); }
+[[gnu::target("arch=x86-64-v3")]] void dsweep_v3(const dsweep_t &s, int t, int T) { dsweep_any(s, t, T); }
 #endif
-void dsweep_v1(const dsweep_t &s, int t, int T) { dsweep_block(s, t, T); }
+void dsweep_v1(const dsweep_t &s, int t, int T) { dsweep_any(s, t, T); }
 
 void dsweep(int level, const dsweep_t &s, int t, int T) {
 #ifdef ZELK_WIDE_SWEEP
@@ -466,12 +626,39 @@ std::vector<float> dscratch; // private boundary columns of the blocks
 
 // ------------------------------------------------------------------ the step
 
-void hefld(int NSTEP) {
-  team_follow(); // the thread count of this step
+// The sweep of the step or pair of steps s over its blocks, on tmax threads when par; the
+// blocks' times into the balance of the mode. A team of another size than asked for
+// sweeps on its first thread alone (the cuts are for tmax blocks).
+static void run_dsweep(dsweep_t &s, bool par, int tmax) {
+  if (s.J1 < s.J0) return;
+  if (vecisa.LEVEL < 0) vecisa.LEVEL = vecisa_widest();
+  const int level = vecisa.LEVEL;
+  const std::size_t need = static_cast<std::size_t>(s.pair ? DPAIR_SCR : 12) * s.NR * tmax;
+  if (dscratch.size() < need) dscratch.resize(need);
+  s.scr = dscratch.data();
+  balance_t &bal = balance[1];
+  int nt = 1;
+#pragma omp parallel num_threads(tmax) if (par)
+  {
+    int T = omp_get_num_threads(), t = omp_get_thread_num();
+    if (T != tmax) T = 1;
+    if (t == 0) nt = T;
+    if (t < T) {
+      const double t0 = omp_get_wtime();
+      dsweep(level, s, t, T);
+      bal.tau[t] = omp_get_wtime() - t0;
+    }
+#pragma omp barrier
+    if (t < T) dsweep_back(s, t, T);
+  }
+  if (par) balance_take(bal, s.J0, s.J1, s.cut, s.ncut, nt);
+}
+
+// Opening of step NSTEP and the sweep record of its window; whether a team sweeps it and
+// on how many threads.
+static dsweep_t hefld_open(int NSTEP, bool &par, int &tmax) {
   const int NR = latc.NR;
   const int MTE = latc.MTE;
-  if (NR < 1 || MTE < 1) return;
-
   // Update factors.
   loccom.FACH1 = 1.0f / (static_cast<float>(MTE) * cons.Z0);
   loccom.FACE1 = cons.Z0 / static_cast<float>(MTE);
@@ -485,7 +672,7 @@ void hefld(int NSTEP) {
   // the columns held with their right neighbour (axis and interior), the electric update
   // and ring source of the columns after JBACK (heff8); divided among the threads in
   // blocks of columns.
-  dsweep_t s;
+  dsweep_t s{};
   s.NR = NR;
   s.J0 = std::max(eline.JBACK, lfrbk.IZMWL);
   s.J1 = std::min(eline.JFRONT, lfrbk.IZMWR);
@@ -513,31 +700,23 @@ void hefld(int NSTEP) {
   s.dx4 = c2.dx4.data();
   s.dx5 = c2.dx5.data();
   s.dx6 = c2.dx6.data();
+  const long ncol = s.J1 - s.J0 + 1;
+  par = ncol * NR >= PARMIN && ncol >= 2;
+  tmax = par ? std::min<long>(omp_get_max_threads(), ncol) : 1;
   if (s.J1 >= s.J0) {
-    if (vecisa.LEVEL < 0) vecisa.LEVEL = vecisa_widest();
-    const int level = vecisa.LEVEL;
-    const long ncol = s.J1 - s.J0 + 1;
-    const bool par = ncol * NR >= PARMIN && ncol >= 2;
-    const int tmax = par ? std::min<long>(omp_get_max_threads(), ncol) : 1;
-    const std::size_t need = static_cast<std::size_t>(12) * NR * tmax;
-    if (dscratch.size() < need) dscratch.resize(need);
-    s.scr = dscratch.data();
-    balance_t &bal = balance[1];
-    s.cut = balance_cuts(bal, s.J0, s.J1, par ? tmax : 1);
+    s.cut = balance_cuts(balance[1], s.J0, s.J1, par ? tmax : 1);
     s.ncut = tmax;
-    int nt = 1;
-#pragma omp parallel num_threads(tmax) if (par)
-    {
-      const int T = omp_get_num_threads(), t = omp_get_thread_num();
-      if (t == 0) nt = T;
-      const double t0 = omp_get_wtime();
-      dsweep(level, s, t, T);
-      bal.tau[t] = omp_get_wtime() - t0;
-#pragma omp barrier
-      dsweep_back(s, t, T);
-    }
-    if (par) balance_take(bal, s.J0, s.J1, s.cut, s.ncut, nt);
   }
+  return s;
+}
+
+void hefld(int NSTEP) {
+  team_follow(); // the thread count of this step
+  if (latc.NR < 1 || latc.MTE < 1) return;
+  bool par;
+  int tmax;
+  dsweep_t s = hefld_open(NSTEP, par, tmax);
+  run_dsweep(s, par, tmax);
   // Column 1 while the back of the window is there (heff7): it reads the new magnetic
   // field of column 1 and writes electric components that no other update of the step reads.
   heff7(NSTEP);
@@ -546,7 +725,32 @@ void hefld(int NSTEP) {
 }
 
 void hefld_pair(int NSTEP) {
-  hefld(NSTEP);
+  team_follow();
+  if (latc.NR < 1 || latc.MTE < 1) {
+    wkline_fill();
+    return;
+  }
+  bool par;
+  int tmax;
+  dsweep_t s = hefld_open(NSTEP, par, tmax);
+  if (!(s.J1 >= s.J0 && pair_fits(NSTEP) && pair_blocks(s.J0, s.J1, s.cut, s.ncut, tmax))) {
+    run_dsweep(s, par, tmax);
+    heff7(NSTEP);
+    step_close();
+    wkline_fill();
+    hefld(NSTEP + 1);
+    return;
+  }
+  // The line KMIN of the columns the sweep does not compute; the sweep puts in the others.
   wkline_fill();
-  hefld(NSTEP + 1);
+  s.pair = true;
+  s.push = eline.JBACK <= 1; // column 1 in the window of the first step
+  s.KMIN = pint.KMIN;
+  for (int c = 0; c < 6; ++c) s.cap[c] = wkline.v[c].data();
+  run_dsweep(s, par, tmax);
+  // The window of the second step is that of the first.
+  step_close();
+  window(NSTEP + 1);
+  heff7(NSTEP + 1);
+  step_close();
 }
