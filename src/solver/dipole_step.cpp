@@ -222,9 +222,10 @@ void heff6() {
 
 // Magnetic update of one column: the axis (no flag or edge-factor test), lines 2 .. NR - 1,
 // and line NR under the wall. k the column's cell codes; r, p, z its Er, Ephi, Ez, rx, px
-// the Er, Ephi of the column to its right; Hr, Hp, Hz its magnetic field, in place.
+// the Er, Ephi of the column to its right; Hr, Hp, Hz its magnetic field, in place; u the
+// column's runs (plain lines without their codes, metal lines left as they are).
 [[gnu::always_inline]] static inline void hcold(int NR, float fach, const unsigned char *__restrict k,
-                                                const float *__restrict r, const float *__restrict p,
+                                                runs_t u, const float *__restrict r, const float *__restrict p,
                                                 const float *__restrict z, const float *__restrict rx,
                                                 const float *__restrict px, float *__restrict Hr,
                                                 float *__restrict Hp, float *__restrict Hz,
@@ -239,7 +240,13 @@ void heff6() {
     Hr[0] = hn;
     Hz[0] = Hz[0] - 2.0f * fach * cx1[0] * (r[0] + p2);
   }
-  for (int i = 1; i < NR - 1; ++i) {
+  const int pe = std::min(u.P, NR - 1), ue = std::min(u.U, NR - 1);
+  for (int i = 1; i < pe; ++i) {
+    Hr[i] = Hr[i] - fach * ((p[i] - px[i]) - cx2[i] * z[i]);
+    Hz[i] = Hz[i] - 2.0f * fach * cx3[i] * (cx5[i] * p[i + 1] - cx6[i] * p[i] + r[i]);
+    Hp[i] = Hp[i] - fach * (cx1[i] * (z[i] - z[i + 1]) + rx[i] - r[i]);
+  }
+  for (int i = std::max(pe, 1); i < ue; ++i) {
     const std::uint32_t c = k[i];
     const std::uint32_t keep = 0u - kcbit(c, KC_OPEN);
     const float w = static_cast<float>(1u + kcbit(c, KC_CUT));
@@ -304,9 +311,9 @@ void heff7(int NSTEP) {
 
 // Electric update of lines 1 .. NR of one column from the new magnetic field of the
 // column (r, p, z: Hr, Hphi, Hz) and of the column before it (rl, pl: Hr, Hphi). k the
-// column's cell codes; Er, Ep, Ez its electric field, in place.
+// column's cell codes and u its runs; Er, Ep, Ez its electric field, in place.
 [[gnu::always_inline]] static inline void ecold(int NR, float face, const unsigned char *__restrict k,
-                                                float *__restrict Er, float *__restrict Ep,
+                                                runs_t u, float *__restrict Er, float *__restrict Ep,
                                                 float *__restrict Ez, const float *__restrict r,
                                                 const float *__restrict p, const float *__restrict z,
                                                 const float *__restrict rl, const float *__restrict pl,
@@ -318,7 +325,12 @@ void heff7(int NSTEP) {
     Er[0] = Er[0] + face * (pl[0] - p[0] + dx2[0] * z[0]);
     Ep[0] = Ep[0] + face * (r[0] - rl[0] - dx2[0] * z[0]);
   }
-  for (int i = 1; i < NR; ++i) {
+  for (int i = 1; i < u.P; ++i) {
+    Er[i] = Er[i] + face * (pl[i] - p[i] + dx2[i] * z[i]);
+    Ep[i] = Ep[i] + face * (dx3[i] * (z[i - 1] - z[i]) + r[i] - rl[i]);
+    Ez[i] = Ez[i] + face * dx4[i] * (dx5[i] * p[i] - r[i] - dx6[i] * p[i - 1]);
+  }
+  for (int i = std::max(u.P, 1); i < u.U; ++i) {
     const std::uint32_t c = k[i];
     const std::uint32_t keep = 0u - kcbit(c, KC_OPEN);
     const float s1 = static_cast<float>(kcbit(c, KC_ER));
@@ -380,6 +392,15 @@ inline dcol_t copy_of(const dsweep_t &s, int j, float *p) {
   return d;
 }
 
+// Magnetic update of column j (its codes and runs from the sweep's arrays).
+[[gnu::always_inline]] inline void hcold_of(const dsweep_t &s, int j, const float *r, const float *p,
+                                            const float *z, const float *rx, const float *px, float *Hr,
+                                            float *Hp, float *Hz) {
+  const unsigned char *kc = s.kc + static_cast<long>(j - s.IZMWL) * s.NR;
+  hcold(s.NR, s.FACH1, kc, col_runs(kc, s.NR, KC_PLAIN_MASK1, KC_PLAIN1), r, p, z, rx, px, Hr, Hp, Hz,
+        s.cx1, s.cx2, s.cx3, s.cx5, s.cx6);
+}
+
 // One column j of step NSTEP (heff8 for the column): its magnetic update from its
 // electric field and the Er, Ephi (rx, px) of the next column, then its electric update
 // and ring source from its new magnetic field and the new Hr, Hphi (rl, pl) of the column
@@ -389,11 +410,12 @@ inline dcol_t copy_of(const dsweep_t &s, int j, float *p) {
                                          const float *pl) {
   const int NR = s.NR;
   const unsigned char *kc = s.kc + static_cast<long>(j - s.IZMWL) * NR;
+  const runs_t u = col_runs(kc, NR, KC_PLAIN_MASK1, KC_PLAIN1);
   if (j < s.J1)
-    hcold(NR, s.FACH1, kc, c.e[0], c.e[1], c.e[2], rx, px, c.h[0], c.h[1], c.h[2], s.cx1, s.cx2, s.cx3,
+    hcold(NR, s.FACH1, kc, u, c.e[0], c.e[1], c.e[2], rx, px, c.h[0], c.h[1], c.h[2], s.cx1, s.cx2, s.cx3,
           s.cx5, s.cx6);
   if (j > s.J0) {
-    ecold(NR, s.FACE1, kc, c.e[0], c.e[1], c.e[2], c.h[0], c.h[1], c.h[2], rl, pl, s.dx2, s.dx3, s.dx4,
+    ecold(NR, s.FACE1, kc, u, c.e[0], c.e[1], c.e[2], c.h[0], c.h[1], c.h[2], rl, pl, s.dx2, s.dx3, s.dx4,
           s.dx5, s.dx6);
     // Source on the drive ring, where its Ez node lies in vacuum.
     if (s.den != 0.0f) {
@@ -444,8 +466,7 @@ inline void to_private(int NR, float *p, float *&x1, float *&x2, float *&x3) {
   if (first) {
     const dcol_t c = held(s, a - 1), n = held(s, a);
     for (int q = 0; q < 3; ++q) std::copy(c.h[q], c.h[q] + NR, hl0 + q * NR);
-    hcold(NR, s.FACH1, s.kc + static_cast<long>(a - 1 - s.IZMWL) * NR, c.e[0], c.e[1], c.e[2], n.e[0],
-          n.e[1], hl0, hl0 + NR, hl0 + 2 * NR, s.cx1, s.cx2, s.cx3, s.cx5, s.cx6);
+    hcold_of(s, a - 1, c.e[0], c.e[1], c.e[2], n.e[0], n.e[1], hl0, hl0 + NR, hl0 + 2 * NR);
     rl = hl0;
     pl = hl0 + NR;
   }
@@ -506,8 +527,7 @@ static constexpr int DPAIR_SCR = 39; // floats per line of a thread's private co
     const dcol_t c2 = held(s, a - 2), c1 = held(s, a - 1);
     float *const h2 = p + 36 * NR; // first step's Hr, Hphi, Hz of column a - 2
     for (int q = 0; q < 3; ++q) std::copy(c2.h[q], c2.h[q] + NR, h2 + q * NR);
-    hcold(NR, s.FACH1, s.kc + static_cast<long>(a - 2 - s.IZMWL) * NR, c2.e[0], c2.e[1], c2.e[2], c1.e[0],
-          c1.e[1], h2, h2 + NR, h2 + 2 * NR, s.cx1, s.cx2, s.cx3, s.cx5, s.cx6);
+    hcold_of(s, a - 2, c2.e[0], c2.e[1], c2.e[2], c1.e[0], c1.e[1], h2, h2 + NR, h2 + 2 * NR);
     X = copy_of(s, a - 1, p + 24 * NR);
     const dcol_t n = held(s, a);
     dstep(s, s.NSTEP, a - 1, X, n.e[0], n.e[1], h2, h2 + NR);
@@ -526,8 +546,7 @@ static constexpr int DPAIR_SCR = 39; // floats per line of a thread's private co
       capture(j, c);
       if (j == a && first) {
         // Second step's magnetic field of column a - 1, in place of its first.
-        hcold(NR, s.FACH1, s.kc + static_cast<long>(a - 1 - s.IZMWL) * NR, X.e[0], X.e[1], X.e[2], c.e[0],
-              c.e[1], X.h[0], X.h[1], X.h[2], s.cx1, s.cx2, s.cx3, s.cx5, s.cx6);
+        hcold_of(s, a - 1, X.e[0], X.e[1], X.e[2], c.e[0], c.e[1], X.h[0], X.h[1], X.h[2]);
       }
       if (j == b && last) {
         Y = copy_of(s, b + 1, p + 30 * NR);

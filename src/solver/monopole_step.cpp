@@ -61,20 +61,24 @@ void mecoef() {
 }
 
 // Magnetic update of one column, lines 1 .. NR: h the column's Hphi (updated in place),
-// r, z its Er, Ez, rr the Er of the column to its right, k its cell codes. Line NR lies
-// under the wall: the Ez of a line NR + 1 counts as 0, so it is updated on its own after
-// the loop.
+// r, z its Er, Ez, rr the Er of the column to its right, k its cell codes, u its runs.
+// Line NR lies under the wall: the Ez of a line NR + 1 counts as 0, so it is updated on
+// its own after the loops.
 [[gnu::always_inline]] static inline void hcol(int NR, float fach, const unsigned char *__restrict k,
-                                               const float *__restrict r, const float *__restrict rr,
-                                               const float *__restrict z, float *__restrict h,
-                                               const float *__restrict ex1) {
-  for (int i = 0; i < NR - 1; ++i) {
+                                               runs_t u, const float *__restrict r,
+                                               const float *__restrict rr, const float *__restrict z,
+                                               float *__restrict h, const float *__restrict ex1) {
+  auto any = [&](int i) {
     const std::uint32_t c = k[i];
     const float w = static_cast<float>(1u + kcbit(c, KC_CUT)); // 2 in a cut cell
     const float h0 = h[i];
     const float hn = h0 - w * fach * ((z[i] - z[i + 1]) * ex1[i] + rr[i] - r[i]);
     h[i] = sel(0u - kcbit(c, KC_OPEN), hn, h0);
-  }
+  };
+  const int p = std::min(u.P, NR - 1), q = std::min(u.U, NR - 1);
+  for (int i = 0; i < std::min(1, NR - 1); ++i) any(i);
+  for (int i = 1; i < p; ++i) h[i] = h[i] - fach * ((z[i] - z[i + 1]) * ex1[i] + rr[i] - r[i]);
+  for (int i = std::max(p, 1); i < q; ++i) any(i);
   const int i = NR - 1;
   const std::uint32_t c = k[i];
   if (kcbit(c, KC_OPEN)) {
@@ -85,13 +89,17 @@ void mecoef() {
 }
 
 // Electric update of lines 2 .. NR of one column: r, z its Er, Ez (updated in place), h
-// its new Hphi, hl the new Hphi of the column to its left.
+// its new Hphi, hl the new Hphi of the column to its left; u its runs.
 [[gnu::always_inline]] static inline void ecol(int NR, float face, const unsigned char *__restrict k,
-                                               float *__restrict r, float *__restrict z,
+                                               runs_t u, float *__restrict r, float *__restrict z,
                                                const float *__restrict h, const float *__restrict hl,
                                                const float *__restrict ex4, const float *__restrict ex5,
                                                const float *__restrict ex6) {
-  for (int i = 1; i < NR; ++i) {
+  for (int i = 1; i < u.P; ++i) {
+    r[i] = r[i] + face * (hl[i] - h[i]);
+    z[i] = z[i] + face * ex4[i] * (ex5[i] * h[i] - ex6[i] * h[i - 1]);
+  }
+  for (int i = std::max(u.P, 1); i < u.U; ++i) {
     const std::uint32_t c = k[i];
     const float s1 = static_cast<float>(kcbit(c, KC_ER)); // Er edge factor
     const float s3 = static_cast<float>(kcbit(c, KC_EZ)); // Ez edge factor
@@ -150,6 +158,13 @@ void col1_update(const sweep_t &s, int K, float *r, float *z, const float *h) {
   }
 }
 
+// Magnetic update of column j (its codes and runs from the sweep's arrays).
+[[gnu::always_inline]] inline void hcol_of(const sweep_t &s, int j, const float *r, const float *rr,
+                                           const float *z, float *h) {
+  const unsigned char *kc = s.kc + static_cast<long>(j - s.IZMWL) * s.NR;
+  hcol(s.NR, s.FACH, kc, col_runs(kc, s.NR, KC_PLAIN_MASK0, KC_PLAIN0), r, rr, z, h, s.ex1);
+}
+
 // One column of one step, the head of the bunch in column K + 1: its magnetic update
 // (h from r, z and the Er rr of the next column), then its electric update with the beam
 // source from h and the new Hphi hl of the column before it.
@@ -160,7 +175,8 @@ struct mcol_t {
                                          const float *hl) {
   const int NR = s.NR;
   const unsigned char *kc = s.kc + static_cast<long>(j - s.IZMWL) * NR;
-  if (j < s.J1) hcol(NR, s.FACH, kc, c.r, rr, c.z, c.h, s.ex1);
+  const runs_t u = col_runs(kc, NR, KC_PLAIN_MASK0, KC_PLAIN0);
+  if (j < s.J1) hcol(NR, s.FACH, kc, u, c.r, rr, c.z, c.h, s.ex1);
   float *r = c.r, *z = c.z;
   const float *h = c.h;
   if (j == 1 && s.col1) {
@@ -174,7 +190,7 @@ struct mcol_t {
       z[0] = z[0] + 4.0f * s.FACE * s.ex1[0] * h[0];
       if (s.IRD == 1) z[0] = z[0] - 4.0f * q * s.ex1[0] / (s.FACQ * gdr(1));
     }
-    ecol(NR, s.FACE, kc, r, z, h, hl, s.ex4, s.ex5, s.ex6);
+    ecol(NR, s.FACE, kc, u, r, z, h, hl, s.ex4, s.ex5, s.ex6);
     // Source on the drive ring.
     if (s.IRD >= 2 && s.IRD <= NR) {
       const int i = s.IRD - 1;
@@ -221,7 +237,7 @@ inline mcol_t copy_of(const sweep_t &s, int j, float *p) {
   if (first) {
     const long m = base(a - 1);
     std::copy(s.hp + m, s.hp + m + NR, hl0);
-    hcol(NR, s.FACH, s.kc + m, s.er + m, s.er + m + NR, s.ez + m, hl0, s.ex1);
+    hcol_of(s, a - 1, s.er + m, s.er + m + NR, s.ez + m, hl0);
     hprev = hl0;
   }
   for (int j = a; j <= b; ++j) {
@@ -283,7 +299,7 @@ static constexpr int PAIR_SCR = 19; // floats per line of a thread's private col
   if (first) {
     const mcol_t c2 = held(s, a - 2);
     std::copy(c2.h, c2.h + NR, h2);
-    hcol(NR, s.FACH, s.kc + static_cast<long>(a - 2 - s.IZMWL) * NR, c2.r, held(s, a - 1).r, c2.z, h2, s.ex1);
+    hcol_of(s, a - 2, c2.r, held(s, a - 1).r, c2.z, h2);
     X = copy_of(s, a - 1, p + 12 * NR);
     mstep(s, s.K, a - 1, X, held(s, a).r, h2);
     hl1 = hl2 = X.h;
@@ -302,7 +318,7 @@ static constexpr int PAIR_SCR = 19; // floats per line of a thread's private col
       }
       if (j == a && first) {
         // Second step's Hphi of column a - 1, in place of its first.
-        hcol(NR, s.FACH, s.kc + static_cast<long>(a - 1 - s.IZMWL) * NR, X.r, c.r, X.z, X.h, s.ex1);
+        hcol_of(s, a - 1, X.r, c.r, X.z, X.h);
       }
       if (j == b && last) {
         Y = copy_of(s, b + 1, p + 15 * NR);

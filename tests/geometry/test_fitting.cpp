@@ -237,10 +237,10 @@ TEST(CellFlags, MemoryShiftKeepsColumnsAndFreesTheTail) {
 TEST(CellFlags, CallsAfterTheLastColumnChangeNothing) {
   pillbox();
   columns();
-  std::vector<float> before(flg_data.iflg.v);
+  std::vector<float> before(flg_data.iflg.v.begin(), flg_data.iflg.v.end());
   const int frl = lfrbk.IZFRL, frr = lfrbk.IZFRR;
   bcdet(1, latc.NZ, 1, latc.NZ);
-  EXPECT_EQ(flg_data.iflg.v, before);
+  EXPECT_TRUE(std::equal(before.begin(), before.end(), flg_data.iflg.v.begin(), flg_data.iflg.v.end()));
   EXPECT_EQ(lfrbk.IZFRL, frl);
   EXPECT_EQ(lfrbk.IZFRR, frr);
 }

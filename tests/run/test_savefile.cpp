@@ -190,7 +190,7 @@ void restart_run(const std::string &deck, const fs::path &restart, bool whole) {
 
 // What a run leaves in its arrays and counters.
 struct state_t {
-  std::vector<float> wz, wy, wt, wp, h[4], e[4], stk[4];
+  big_vector<float> wz, wy, wt, wp, h[4], e[4], stk[4];
   int KX = 0, KY = 0, IZMWL = 0, JBPREV = 0, JFPREV = 0, KSNAP = 0;
   float TSNAP = 0.0f, DTSNAP = 0.0f;
 };
@@ -221,7 +221,7 @@ state_t take() {
 }
 
 // Bit for bit the same values.
-::testing::AssertionResult same(const std::vector<float> &a, const std::vector<float> &b) {
+::testing::AssertionResult same(const big_vector<float> &a, const big_vector<float> &b) {
   if (a.size() != b.size())
     return ::testing::AssertionFailure() << "sizes " << a.size() << " and " << b.size();
   for (std::size_t k = 0; k < a.size(); ++k)
@@ -348,7 +348,7 @@ TEST(SaveRestart, RestoredRunGivesTheWakeOfOneRun) {
 // The field arrays filled with values that tell array and entry apart: entry k (from 0,
 // in memory order) of array a holds a*100000 + k + 1, exact in single precision.
 // Arrays: 1 wz, 2 wy, 3 hvstk, 4 hvstk1, 5 hvstl, 6 hvstl1, 7 to 9 hv, 10 to 12 ev.
-std::vector<float> *pattern_arrays(int a) {
+big_vector<float> *pattern_arrays(int a) {
   switch (a) {
   case 1: return &wzwy_data.wz.v;
   case 2: return &wzwy_data.wy.v;
@@ -411,7 +411,7 @@ TEST(SaveRestart, RecordsOfTheSaveFileAndTheirReadBack) {
     time_loop();
     const int KEND = mp.KEND;
     for (int a = 1; a <= 12; ++a) {
-      std::vector<float> &x = *pattern_arrays(a);
+      big_vector<float> &x = *pattern_arrays(a);
       for (std::size_t k = 0; k < x.size(); ++k) x[k] = pattern(a, static_cast<long>(k));
     }
     const state_t saved = take();

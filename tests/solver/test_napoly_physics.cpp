@@ -187,7 +187,7 @@ TEST(NapolyPhysics, MonopoleThreadCountDoesNotChangeTheWake) {
       widest = std::max(widest, static_cast<long>(latc.NR) * (jf - jb + 1));
     }
     EXPECT_GT(widest, 32768L);
-    res[r] = wzwy_data.wz.v;
+    res[r].assign(wzwy_data.wz.v.begin(), wzwy_data.wz.v.end());
     res[r].insert(res[r].end(), wzwy_data.wp.v.begin(), wzwy_data.wp.v.end());
   }
   omp_set_num_threads(saved);
@@ -348,7 +348,7 @@ TEST(NapolyPhysics, DipoleThreadCountDoesNotChangeTheWake) {
       widest = std::max(widest, static_cast<long>(latc.NR) * (jf - jb + 1));
     }
     EXPECT_GT(widest, 16384L);
-    res[r] = wzwy_data.wz.v;
+    res[r].assign(wzwy_data.wz.v.begin(), wzwy_data.wz.v.end());
     res[r].insert(res[r].end(), wzwy_data.wt.v.begin(), wzwy_data.wt.v.end());
   }
   omp_set_num_threads(saved);
