@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <algorithm>
+#include <atomic>
 #include <new>
 #include <vector>
 #ifdef __linux__
@@ -34,27 +35,35 @@
 // Storage of the arrays. A large array (the fields, cell codes and flags of the mesh) is
 // placed on 2 MiB boundaries and, on Linux, asked for huge pages before it is first
 // touched: a field step streams the whole mesh column after column, and with 4 KiB pages
-// the processor's prefetch stops at every page (about one column). Only the speed
-// depends on it.
+// the processor's prefetch stops at every page (about one column). Successive large
+// arrays then start at different offsets within a page (a multiple of 576 bytes), so that
+// the same node of the six field components does not fall on the same cache set and the
+// loads of one component are not held up by the stores of another at an address with the
+// same low bits. Only the speed depends on it.
 template <class T> struct big_alloc {
   using value_type = T;
   static constexpr std::size_t HUGE_MIN = std::size_t{4} << 20, PAGE = std::size_t{2} << 20;
+  static constexpr std::size_t SHIFT = 576, NSHIFT = 7; // offsets 576 .. 4032 bytes
   big_alloc() = default;
   template <class U> big_alloc(const big_alloc<U> &) {}
   T *allocate(std::size_t n) {
     const std::size_t bytes = n * sizeof(T);
     if (bytes < HUGE_MIN) return std::allocator<T>().allocate(n);
-    const std::size_t round = (bytes + PAGE - 1) / PAGE * PAGE;
-    void *p = std::aligned_alloc(PAGE, round);
+    static std::atomic<std::size_t> count{0};
+    const std::size_t off = SHIFT * (1 + count++ % NSHIFT);
+    const std::size_t round = (bytes + off + PAGE - 1) / PAGE * PAGE;
+    char *p = static_cast<char *>(std::aligned_alloc(PAGE, round));
     if (!p) throw std::bad_alloc();
 #ifdef MADV_HUGEPAGE
     madvise(p, round, MADV_HUGEPAGE);
 #endif
-    return static_cast<T *>(p);
+    char *q = p + off;
+    reinterpret_cast<char **>(q)[-1] = p; // the block, for deallocate
+    return reinterpret_cast<T *>(q);
   }
-  void deallocate(T *p, std::size_t n) {
-    if (n * sizeof(T) < HUGE_MIN) std::allocator<T>().deallocate(p, n);
-    else std::free(p);
+  void deallocate(T *q, std::size_t n) {
+    if (n * sizeof(T) < HUGE_MIN) std::allocator<T>().deallocate(q, n);
+    else std::free(reinterpret_cast<char **>(q)[-1]);
   }
   template <class U> bool operator==(const big_alloc<U> &) const { return true; }
 };

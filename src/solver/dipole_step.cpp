@@ -624,7 +624,7 @@ void dsweep_back(const dsweep_t &s, int t, int T) {
 }
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
 #define ZELK_WIDE_SWEEP 1
-[[gnu::target("arch=x86-64-v4,prefer-vector-width=512")]] void dsweep_v4(const dsweep_t &s, int t, int T) {
+[[gnu::target("arch=x86-64-v4,prefer-vector-width=256")]] void dsweep_v4(const dsweep_t &s, int t, int T) {
   dsweep_any(s, t, T);
 }
 [[gnu::target("arch=x86-64-v3")]] void dsweep_v3(const dsweep_t &s, int t, int T) { dsweep_any(s, t, T); }

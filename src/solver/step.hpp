@@ -112,9 +112,10 @@ void wkline_fill();
 // Steps in pairs where they can be (PAIRS), or always one by one.
 struct stepping_t { bool PAIRS = true; };
 extern stepping_t stepping;
-// Vector width of the field-step loops (vecisa): 1 the baseline x86-64 code, 3 AVX2,
-// 4 AVX-512; below 1 the widest the processor has, taken at the first step. The levels
-// give the same bits: only the number of nodes per instruction differs.
+// Instruction set of the field-step loops (vecisa): 1 the baseline x86-64 code (4 floats
+// per instruction), 3 AVX2, 4 AVX-512 (both 8 floats); below 1 the widest the processor
+// has, taken at the first step. The levels give the same bits: only the instructions
+// differ.
 struct vecisa_t { int LEVEL = -1; };
 extern vecisa_t vecisa;
 int vecisa_widest();
