@@ -392,12 +392,18 @@ inline dcol_t copy_of(const dsweep_t &s, int j, float *p) {
   return d;
 }
 
+// The runs of column j.
+[[gnu::always_inline]] inline runs_t runs_of(const dsweep_t &s, int j) {
+  const colrun_t &c = celc_data.run[static_cast<std::size_t>(j - s.IZMWL)];
+  return {c.P[1], c.U};
+}
+
 // Magnetic update of column j (its codes and runs from the sweep's arrays).
 [[gnu::always_inline]] inline void hcold_of(const dsweep_t &s, int j, const float *r, const float *p,
                                             const float *z, const float *rx, const float *px, float *Hr,
                                             float *Hp, float *Hz) {
   const unsigned char *kc = s.kc + static_cast<long>(j - s.IZMWL) * s.NR;
-  hcold(s.NR, s.FACH1, kc, col_runs(kc, s.NR, KC_PLAIN_MASK1, KC_PLAIN1), r, p, z, rx, px, Hr, Hp, Hz,
+  hcold(s.NR, s.FACH1, kc, runs_of(s, j), r, p, z, rx, px, Hr, Hp, Hz,
         s.cx1, s.cx2, s.cx3, s.cx5, s.cx6);
 }
 
@@ -410,7 +416,7 @@ inline dcol_t copy_of(const dsweep_t &s, int j, float *p) {
                                          const float *pl) {
   const int NR = s.NR;
   const unsigned char *kc = s.kc + static_cast<long>(j - s.IZMWL) * NR;
-  const runs_t u = col_runs(kc, NR, KC_PLAIN_MASK1, KC_PLAIN1);
+  const runs_t u = runs_of(s, j);
   if (j < s.J1)
     hcold(NR, s.FACH1, kc, u, c.e[0], c.e[1], c.e[2], rx, px, c.h[0], c.h[1], c.h[2], s.cx1, s.cx2, s.cx3,
           s.cx5, s.cx6);

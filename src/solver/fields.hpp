@@ -2,6 +2,9 @@
 // the delay lines of the open ends, the update coefficients and the wake accumulators.
 // One plain struct and one global instance per record.
 #pragma once
+#include <cstdint>
+#include <cstring>
+#include <vector>
 #include "run/arrays.hpp"
 
 // Bunch model (cals, cdis, qkar).
@@ -98,7 +101,50 @@ enum : unsigned {
 };
 // Bit b of the code c, as 0 or 1.
 inline constexpr unsigned kcbit(unsigned c, unsigned b) { return (c >> b) & 1u; }
-struct celc_data_t { arr1<unsigned char> kc; };
+// The lines of a column by kind (codes k of lines 1 .. NR): lines 2 .. P are in plain
+// vacuum (within mask the code is plain: open, not cut, every edge factor 1), lines from
+// U + 1 on are metal (not open). The updates take the plain lines without the codes
+// (their factors are exactly 1, so the arithmetic is the same) and leave the metal ones
+// as they are.
+struct runs_t {
+  int P, U;
+};
+[[gnu::always_inline]] inline runs_t col_runs(const unsigned char *__restrict k, int NR, unsigned mask,
+                                              unsigned plain) {
+  constexpr std::uint64_t ones = 0x0101010101010101ull;
+  const std::uint64_t M = ones * mask, V = ones * plain, O = ones << KC_OPEN;
+  int P = NR >= 1 ? 1 : 0;
+  for (std::uint64_t w; P + 8 <= NR; P += 8) {
+    std::memcpy(&w, k + P, 8);
+    if ((w & M) != V) break;
+  }
+  while (P < NR && (k[P] & mask) == plain) ++P;
+  int U = NR;
+  for (std::uint64_t w; U - 8 >= P; U -= 8) {
+    std::memcpy(&w, k + U - 8, 8);
+    if (w & O) break;
+  }
+  while (U > P && !kcbit(k[U - 1], KC_OPEN)) --U;
+  return {P, U};
+}
+// The codes of plain vacuum, and the bits that tell it, of the monopole (0) and the
+// dipole (1) step.
+inline constexpr unsigned KC_PLAIN_MASK0 = 1u << KC_OPEN | 1u << KC_CUT | 1u << KC_ER | 1u << KC_EZ;
+inline constexpr unsigned KC_PLAIN0 = 1u << KC_OPEN | 1u << KC_ER | 1u << KC_EZ;
+inline constexpr unsigned KC_PLAIN_MASK1 = KC_PLAIN_MASK0 | 1u << KC_EPHI;
+inline constexpr unsigned KC_PLAIN1 = KC_PLAIN0 | 1u << KC_EPHI;
+// The codes, and the runs of each column held (by local column from 0: P for the plain
+// codes of the monopole, P for those of the dipole, U). run is rebuilt by kc_runs_update
+// for the columns listed in stale (all of them when stale_all or when the mesh changed).
+struct colrun_t {
+  int P[2], U;
+};
+struct celc_data_t {
+  arr1<unsigned char> kc;
+  std::vector<colrun_t> run;
+  std::vector<int> stale;
+  bool stale_all = true;
+};
 
 extern cals_t cals;
 extern cdis_t cdis;

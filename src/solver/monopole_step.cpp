@@ -158,11 +158,17 @@ void col1_update(const sweep_t &s, int K, float *r, float *z, const float *h) {
   }
 }
 
+// The runs of column j.
+[[gnu::always_inline]] inline runs_t runs_of(const sweep_t &s, int j) {
+  const colrun_t &c = celc_data.run[static_cast<std::size_t>(j - s.IZMWL)];
+  return {c.P[0], c.U};
+}
+
 // Magnetic update of column j (its codes and runs from the sweep's arrays).
 [[gnu::always_inline]] inline void hcol_of(const sweep_t &s, int j, const float *r, const float *rr,
                                            const float *z, float *h) {
   const unsigned char *kc = s.kc + static_cast<long>(j - s.IZMWL) * s.NR;
-  hcol(s.NR, s.FACH, kc, col_runs(kc, s.NR, KC_PLAIN_MASK0, KC_PLAIN0), r, rr, z, h, s.ex1);
+  hcol(s.NR, s.FACH, kc, runs_of(s, j), r, rr, z, h, s.ex1);
 }
 
 // One column of one step, the head of the bunch in column K + 1: its magnetic update
@@ -175,7 +181,7 @@ struct mcol_t {
                                          const float *hl) {
   const int NR = s.NR;
   const unsigned char *kc = s.kc + static_cast<long>(j - s.IZMWL) * NR;
-  const runs_t u = col_runs(kc, NR, KC_PLAIN_MASK0, KC_PLAIN0);
+  const runs_t u = runs_of(s, j);
   if (j < s.J1) hcol(NR, s.FACH, kc, u, c.r, rr, c.z, c.h, s.ex1);
   float *r = c.r, *z = c.z;
   const float *h = c.h;

@@ -2,13 +2,10 @@
 // the monopole and dipole time steps, the wake integration along the path and the
 // set-up of the first window of a run.
 #pragma once
-#include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "run/arrays.hpp"
-#include "solver/fields.hpp"
 
 // ---------------------------------------------------------------- window (window.cpp)
 // Window pair (JB, JF) of step NSTEP: the columns a step computes.
@@ -47,6 +44,9 @@ void initjd();
 // held in memory.
 void celcol(int j);
 void celall();
+// The runs of the columns whose codes changed since they were last taken (all of them
+// after celall, initjd or a new mesh), from the codes; called at the opening of a step.
+void kc_runs_update();
 // Opening of a field step of mode MROT (0 monopole, 1 dipole): the window of step NSTEP
 // and bcdet, the left push (push_left, or heff1 in the dipole step) while column 1 was in
 // the previous window, the right push once the previous front reached NZ - 1, the
@@ -148,39 +148,6 @@ inline col_block_t col_block(int J0, int J1, const int *cut, int ncut, int t, in
 const int *balance_cuts(balance_t &bal, int J0, int J1, int T);
 // The times tau of the step's T blocks into the costs per column.
 void balance_take(balance_t &bal, int J0, int J1, const int *cut, int ncut, int T);
-// The lines of a column by kind (codes k of lines 1 .. NR): lines 2 .. P are in plain
-// vacuum (within mask the code is plain: open, not cut, every edge factor 1), lines from
-// U + 1 on are metal (not open). The updates take the plain lines without the codes
-// (their factors are exactly 1, so the arithmetic is the same) and leave the metal ones
-// as they are.
-struct runs_t {
-  int P, U;
-};
-[[gnu::always_inline]] inline runs_t col_runs(const unsigned char *__restrict k, int NR, unsigned mask,
-                                              unsigned plain) {
-  constexpr std::uint64_t ones = 0x0101010101010101ull;
-  const std::uint64_t M = ones * mask, V = ones * plain, O = ones << KC_OPEN;
-  int P = NR >= 1 ? 1 : 0;
-  for (std::uint64_t w; P + 8 <= NR; P += 8) {
-    std::memcpy(&w, k + P, 8);
-    if ((w & M) != V) break;
-  }
-  while (P < NR && (k[P] & mask) == plain) ++P;
-  int U = NR;
-  for (std::uint64_t w; U - 8 >= P; U -= 8) {
-    std::memcpy(&w, k + U - 8, 8);
-    if (w & O) break;
-  }
-  while (U > P && !kcbit(k[U - 1], KC_OPEN)) --U;
-  return {P, U};
-}
-// The codes of plain vacuum, and the bits that tell it, of the monopole (0) and the
-// dipole (1) step.
-inline constexpr unsigned KC_PLAIN_MASK0 = 1u << KC_OPEN | 1u << KC_CUT | 1u << KC_ER | 1u << KC_EZ;
-inline constexpr unsigned KC_PLAIN0 = 1u << KC_OPEN | 1u << KC_ER | 1u << KC_EZ;
-inline constexpr unsigned KC_PLAIN_MASK1 = KC_PLAIN_MASK0 | 1u << KC_EPHI;
-inline constexpr unsigned KC_PLAIN1 = KC_PLAIN0 | 1u << KC_EPHI;
-
 void hefld(int NSTEP); // dipole (MROT = 1)
 // Parts of the dipole step: the left open end with the beam's own dipole field (pushes
 // the left delay lines), the right open end (column NZ), the coefficients and column 1 of

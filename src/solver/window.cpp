@@ -126,6 +126,15 @@ bool shift() {
     for (long m = keep; m < NMESH; ++m) x[m] = 0.0f;
   }
   if (havekc && keep < NMESH) std::memset(kc + keep, 0, static_cast<std::size_t>(NMESH - keep));
+  // The runs move with their columns; the columns not copied whole are taken again.
+  std::vector<colrun_t> &run = celc_data.run;
+  const long dcol = src / NR, full = src > 0 ? ncopy / NR : 0;
+  if (src > 0 && static_cast<long>(run.size()) == NMESH / NR) {
+    for (long c = 0; c < full; ++c) run[c] = run[c + dcol];
+    for (long c = full; c < static_cast<long>(run.size()); ++c) celc_data.stale.push_back(static_cast<int>(c));
+  } else {
+    celc_data.stale_all = true;
+  }
   move_stored(JBACK, static_cast<int>(NMESH / NR));
   return true;
 }
@@ -137,6 +146,7 @@ void initjd() {
     he_data.e[c].fill(0.0f);
   }
   celc_data.kc.fill(0);
+  celc_data.stale_all = true;
   // Delay lines, divided by slot.
   arr3<float> *lines[4] = {&stk_data.hvstk, &stk_data.hvstk1, &stk_data.hvstl, &stk_data.hvstl1};
   for (arr3<float> *x : lines) {
@@ -170,6 +180,7 @@ void celcol(int j) {
     const long m = m0 + i;
     celc_data.kc(m) = celcode(flg_data.iflg(m), flg_data.sj[1](m), flg_data.sj[2](m), flg_data.sj[3](m));
   }
+  celc_data.stale.push_back(j - lfrbk.IZMWL);
 }
 
 void celall() {
@@ -177,6 +188,31 @@ void celall() {
                            flg_data.sj[2].size(), flg_data.sj[3].size()});
   for (long m = 1; m <= n; ++m)
     celc_data.kc(m) = celcode(flg_data.iflg(m), flg_data.sj[1](m), flg_data.sj[2](m), flg_data.sj[3](m));
+  celc_data.stale_all = true;
+}
+
+void kc_runs_update() {
+  celc_data_t &c = celc_data;
+  const long NR = latc.NR;
+  const long ncol = NR > 0 ? c.kc.size() / NR : 0;
+  if (static_cast<long>(c.run.size()) != ncol) {
+    c.run.resize(static_cast<std::size_t>(ncol));
+    c.stale_all = true;
+  }
+  auto take = [&](long col) {
+    const unsigned char *k = c.kc.data() + col * NR;
+    const runs_t m = col_runs(k, static_cast<int>(NR), KC_PLAIN_MASK0, KC_PLAIN0);
+    const runs_t d = col_runs(k, static_cast<int>(NR), KC_PLAIN_MASK1, KC_PLAIN1);
+    c.run[static_cast<std::size_t>(col)] = {{m.P, d.P}, m.U};
+  };
+  if (c.stale_all) {
+    for (long col = 0; col < ncol; ++col) take(col);
+  } else {
+    for (int col : c.stale)
+      if (col >= 0 && col < ncol) take(col);
+  }
+  c.stale.clear();
+  c.stale_all = false;
 }
 
 // The bookkeeping of a field step whose order matters, the same in both modes: the window
@@ -195,6 +231,7 @@ void step_open(int NSTEP, int MROT) {
     celcol(eline.JFRONT - 1);
     celcol(eline.JFRONT);
   }
+  kc_runs_update();
 }
 
 void step_coefficients(int MROT) {
