@@ -220,6 +220,10 @@ void heff6() {
 
 // ------------------------------------------------------------------ magnetic update
 
+// Parts of the magnetic update of a column: all of it, the axis alone, or all but the axis
+// and the plain lines (done by the fused update of the column, hecold).
+enum { HC_ALL, HC_AXIS, HC_REST };
+
 // Magnetic update of one column: the axis (no flag or edge-factor test), lines 2 .. NR - 1,
 // and line NR under the wall. k the column's cell codes; r, p, z its Er, Ephi, Ez, rx, px
 // the Er, Ephi of the column to its right; Hr, Hp, Hz its magnetic field, in place; u the
@@ -231,17 +235,18 @@ void heff6() {
                                                 float *__restrict Hp, float *__restrict Hz,
                                                 const float *__restrict cx1, const float *__restrict cx2,
                                                 const float *__restrict cx3, const float *__restrict cx5,
-                                                const float *__restrict cx6) {
+                                                const float *__restrict cx6, int part = HC_ALL) {
   // Axis: Hr = Hphi, and the Hz of the disc around the axis.
-  {
+  if (part != HC_REST) {
     const float z2 = NR >= 2 ? z[1] : 0.0f, p2 = NR >= 2 ? p[1] : 0.0f;
     const float hn = Hp[0] - fach * (cx1[0] * (z[0] - z2) + rx[0] - r[0]);
     Hp[0] = hn;
     Hr[0] = hn;
     Hz[0] = Hz[0] - 2.0f * fach * cx1[0] * (r[0] + p2);
   }
+  if (part == HC_AXIS) return;
   const int pe = std::min(u.P, NR - 1), ue = std::min(u.U, NR - 1);
-  for (int i = 1; i < pe; ++i) {
+  for (int i = 1; i < (part == HC_REST ? 1 : pe); ++i) {
     Hr[i] = Hr[i] - fach * ((p[i] - px[i]) - cx2[i] * z[i]);
     Hz[i] = Hz[i] - 2.0f * fach * cx3[i] * (cx5[i] * p[i + 1] - cx6[i] * p[i] + r[i]);
     Hp[i] = Hp[i] - fach * (cx1[i] * (z[i] - z[i + 1]) + rx[i] - r[i]);
@@ -319,18 +324,20 @@ void heff7(int NSTEP) {
                                                 const float *__restrict rl, const float *__restrict pl,
                                                 const float *__restrict dx2, const float *__restrict dx3,
                                                 const float *__restrict dx4, const float *__restrict dx5,
-                                                const float *__restrict dx6) {
-  // Axis: no edge factors, Ez stays 0.
+                                                const float *__restrict dx6, bool rest = false) {
+  // Axis: no edge factors, Ez stays 0. (rest: the plain lines below the top one are done,
+  // by the fused update of the column.)
   if (kcbit(k[0], KC_OPEN)) {
     Er[0] = Er[0] + face * (pl[0] - p[0] + dx2[0] * z[0]);
     Ep[0] = Ep[0] + face * (r[0] - rl[0] - dx2[0] * z[0]);
   }
-  for (int i = 1; i < u.P; ++i) {
+  const int P = rest ? 1 : u.P, lo = rest ? std::min(u.P, NR - 1) : u.P;
+  for (int i = 1; i < P; ++i) {
     Er[i] = Er[i] + face * (pl[i] - p[i] + dx2[i] * z[i]);
     Ep[i] = Ep[i] + face * (dx3[i] * (z[i - 1] - z[i]) + r[i] - rl[i]);
     Ez[i] = Ez[i] + face * dx4[i] * (dx5[i] * p[i] - r[i] - dx6[i] * p[i - 1]);
   }
-  for (int i = std::max(u.P, 1); i < u.U; ++i) {
+  for (int i = std::max(lo, 1); i < u.U; ++i) {
     const std::uint32_t c = k[i];
     const std::uint32_t keep = 0u - kcbit(c, KC_OPEN);
     const float s1 = static_cast<float>(kcbit(c, KC_ER));
@@ -345,6 +352,69 @@ void heff7(int NSTEP) {
     Ez[i] = sel(keep, zn, z0);
   }
 }
+
+// Magnetic and electric update of lines 2 .. n of a column in plain vacuum in one pass,
+// line by line: the magnetic update of a line reads the old electric field of the line and
+// the one above, the electric update the new magnetic field of the line and the one below,
+// so each line's new magnetic field is used while it is still in registers. The axis line
+// must have its new magnetic field. The arithmetic is that of hcold and ecold, element by
+// element.
+typedef float v8f __attribute__((vector_size(32)));
+typedef int v8i __attribute__((vector_size(32)));
+// Always inlined: no call passes an 8-float vector, whatever the instruction set.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpsabi"
+[[gnu::always_inline]] static inline v8f ld8(const float *p) {
+  v8f v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+[[gnu::always_inline]] static inline void st8(float *p, v8f v) { std::memcpy(p, &v, sizeof v); }
+[[gnu::always_inline]] static inline void hecold(int n, float fach, float face, float *__restrict Er,
+                                                 float *__restrict Ep, float *__restrict Ez,
+                                                 const float *__restrict rx, const float *__restrict px,
+                                                 float *__restrict Hr, float *__restrict Hp,
+                                                 float *__restrict Hz, const float *__restrict rl,
+                                                 const float *__restrict pl, const float *__restrict cx1,
+                                                 const float *__restrict cx2, const float *__restrict cx3,
+                                                 const float *__restrict cx5, const float *__restrict cx6,
+                                                 const float *__restrict dx2, const float *__restrict dx3,
+                                                 const float *__restrict dx4, const float *__restrict dx5,
+                                                 const float *__restrict dx6) {
+  const float f2 = 2.0f * fach;
+  const v8i below = {7, 8, 9, 10, 11, 12, 13, 14}; // lines i - 1 .. i + 6 of two vectors
+  v8f hzb = {}, hpb = {};                          // the vector before: its last lane line i - 1
+  hzb[7] = Hz[0];
+  hpb[7] = Hp[0];
+  int i = 1;
+  for (; i + 8 <= n; i += 8) {
+    const v8f r = ld8(Er + i), p = ld8(Ep + i), z = ld8(Ez + i);
+    const v8f p1 = ld8(Ep + i + 1), z1 = ld8(Ez + i + 1);
+    const v8f hr = ld8(Hr + i) - fach * ((p - ld8(px + i)) - ld8(cx2 + i) * z);
+    const v8f hz = ld8(Hz + i) - f2 * ld8(cx3 + i) * (ld8(cx5 + i) * p1 - ld8(cx6 + i) * p + r);
+    const v8f hp = ld8(Hp + i) - fach * (ld8(cx1 + i) * (z - z1) + ld8(rx + i) - r);
+    st8(Hr + i, hr);
+    st8(Hz + i, hz);
+    st8(Hp + i, hp);
+    const v8f hzm = __builtin_shuffle(hzb, hz, below), hpm = __builtin_shuffle(hpb, hp, below);
+    st8(Er + i, r + face * (ld8(pl + i) - hp + ld8(dx2 + i) * hz));
+    st8(Ep + i, p + face * (ld8(dx3 + i) * (hzm - hz) + hr - ld8(rl + i)));
+    st8(Ez + i, z + face * ld8(dx4 + i) * (ld8(dx5 + i) * hp - hr - ld8(dx6 + i) * hpm));
+    hzb = hz;
+    hpb = hp;
+  }
+  for (; i < n; ++i) {
+    const float r = Er[i], p = Ep[i], z = Ez[i];
+    Hr[i] = Hr[i] - fach * ((p - px[i]) - cx2[i] * z);
+    Hz[i] = Hz[i] - f2 * cx3[i] * (cx5[i] * Ep[i + 1] - cx6[i] * p + r);
+    Hp[i] = Hp[i] - fach * (cx1[i] * (z - Ez[i + 1]) + rx[i] - r);
+    Er[i] = r + face * (pl[i] - Hp[i] + dx2[i] * Hz[i]);
+    Ep[i] = p + face * (dx3[i] * (Hz[i - 1] - Hz[i]) + Hr[i] - rl[i]);
+    Ez[i] = z + face * dx4[i] * (dx5[i] * Hp[i] - Hr[i] - dx6[i] * Hp[i - 1]);
+  }
+}
+
+#pragma GCC diagnostic pop
 
 // ------------------------------------------------------------------ one sweep per step
 
@@ -417,12 +487,20 @@ inline dcol_t copy_of(const dsweep_t &s, int j, float *p) {
   const int NR = s.NR;
   const unsigned char *kc = s.kc + static_cast<long>(j - s.IZMWL) * NR;
   const runs_t u = runs_of(s, j);
+  // Both updates of the column: its plain lines in one pass, then the others.
+  const bool both = j < s.J1 && j > s.J0 && NR >= 2;
+  if (both) {
+    hcold(NR, s.FACH1, kc, u, c.e[0], c.e[1], c.e[2], rx, px, c.h[0], c.h[1], c.h[2], s.cx1, s.cx2, s.cx3,
+          s.cx5, s.cx6, HC_AXIS);
+    hecold(std::min(u.P, NR - 1), s.FACH1, s.FACE1, c.e[0], c.e[1], c.e[2], rx, px, c.h[0], c.h[1], c.h[2],
+           rl, pl, s.cx1, s.cx2, s.cx3, s.cx5, s.cx6, s.dx2, s.dx3, s.dx4, s.dx5, s.dx6);
+  }
   if (j < s.J1)
     hcold(NR, s.FACH1, kc, u, c.e[0], c.e[1], c.e[2], rx, px, c.h[0], c.h[1], c.h[2], s.cx1, s.cx2, s.cx3,
-          s.cx5, s.cx6);
+          s.cx5, s.cx6, both ? HC_REST : HC_ALL);
   if (j > s.J0) {
     ecold(NR, s.FACE1, kc, u, c.e[0], c.e[1], c.e[2], c.h[0], c.h[1], c.h[2], rl, pl, s.dx2, s.dx3, s.dx4,
-          s.dx5, s.dx6);
+          s.dx5, s.dx6, both);
     // Source on the drive ring, where its Ez node lies in vacuum.
     if (s.den != 0.0f) {
       const int i = s.IRD - 1;
