@@ -71,12 +71,12 @@ void time_loop() {
   const int STEP10 = (NT - KSTART - 1) / 10;
   int next = KSTART + STEP10;
   int tenth = 1;
-  // Two field steps share one sweep over memory where nothing between them reads the
-  // fields but the wake integration along the line KMIN: not with the Napoly contour,
-  // the field-line snapshots or the CPU-time monitor, and not across a progress line.
+  // Field steps share one sweep over memory where nothing between them reads the fields
+  // but the wake integration along the line KMIN: not with the Napoly contour, the
+  // field-line snapshots or the CPU-time monitor, and not across a progress line.
   const bool snaps = MROT != 1 && mp.LPLEC && !win2.LCBACK;
-  const bool pairs = stepping.PAIRS && (MROT == 0 || MROT == 1) && !wpl2.LNAPOLY && !snaps && !mp.LCPUTM;
-  bool done = false; // field step k + 1 was the second of a pair
+  const bool groups = (MROT == 0 || MROT == 1) && !wpl2.LNAPOLY && !snaps && !mp.LCPUTM;
+  int ahead = 0, slot = -1; // field steps done beyond step k + 1; the wake line of step k
   for (int k = KSTART; k <= NT - 1; ++k) {
     mp.KEND = k;
     if (k == next) {
@@ -86,20 +86,22 @@ void time_loop() {
       ++tenth;
     }
 
-    if (done) {
-      done = false;
-    } else if (pairs && k + 1 <= NT - 1 && k + 1 != next) {
-      if (MROT == 0) mefld_pair(k + 1);
-      else hefld_pair(k + 1);
-      done = true;
-    } else if (MROT == 0) {
-      mefld(k + 1);
-    } else if (MROT == 1) {
-      hefld(k + 1);
+    if (ahead > 0) {
+      --ahead;
+      ++slot;
+    } else {
+      int nmax = groups ? std::min(stepping.GROUP, NT - k) : 1;
+      if (next > k) nmax = std::min(nmax, next - k);
+      int n = 1;
+      if (nmax > 1) n = MROT == 0 ? mefld_steps(k + 1, nmax) : hefld_steps(k + 1, nmax);
+      else if (MROT == 0) mefld(k + 1);
+      else if (MROT == 1) hefld(k + 1);
+      ahead = n - 1;
+      slot = n > 1 ? 0 : -1; // a group leaves the wake line of each of its steps
     }
-    wkline.ON = done;
+    wkline.SLOT = slot;
     wake_step(k);
-    wkline.ON = false;
+    wkline.SLOT = -1;
 
     if (mp.LCPUTM) {
       bool LSTOP = false;

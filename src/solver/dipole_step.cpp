@@ -361,15 +361,10 @@ void heff7(int NSTEP) {
 // element.
 typedef float v8f __attribute__((vector_size(32)));
 typedef int v8i __attribute__((vector_size(32)));
-// Always inlined: no call passes an 8-float vector, whatever the instruction set.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wpsabi"
-[[gnu::always_inline]] static inline v8f ld8(const float *p) {
-  v8f v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-[[gnu::always_inline]] static inline void st8(float *p, v8f v) { std::memcpy(p, &v, sizeof v); }
+// Eight floats at any address, read or written in place.
+typedef float v8u __attribute__((vector_size(32), aligned(4), may_alias));
+#define V8(p) (*reinterpret_cast<v8u *>(p))
+#define V8C(p) (*reinterpret_cast<const v8u *>(p))
 [[gnu::always_inline]] static inline void hecold(int n, float fach, float face, float *__restrict Er,
                                                  float *__restrict Ep, float *__restrict Ez,
                                                  const float *__restrict rx, const float *__restrict px,
@@ -388,18 +383,18 @@ typedef int v8i __attribute__((vector_size(32)));
   hpb[7] = Hp[0];
   int i = 1;
   for (; i + 8 <= n; i += 8) {
-    const v8f r = ld8(Er + i), p = ld8(Ep + i), z = ld8(Ez + i);
-    const v8f p1 = ld8(Ep + i + 1), z1 = ld8(Ez + i + 1);
-    const v8f hr = ld8(Hr + i) - fach * ((p - ld8(px + i)) - ld8(cx2 + i) * z);
-    const v8f hz = ld8(Hz + i) - f2 * ld8(cx3 + i) * (ld8(cx5 + i) * p1 - ld8(cx6 + i) * p + r);
-    const v8f hp = ld8(Hp + i) - fach * (ld8(cx1 + i) * (z - z1) + ld8(rx + i) - r);
-    st8(Hr + i, hr);
-    st8(Hz + i, hz);
-    st8(Hp + i, hp);
+    const v8f r = V8C(Er + i), p = V8C(Ep + i), z = V8C(Ez + i);
+    const v8f p1 = V8C(Ep + i + 1), z1 = V8C(Ez + i + 1);
+    const v8f hr = V8C(Hr + i) - fach * ((p - V8C(px + i)) - V8C(cx2 + i) * z);
+    const v8f hz = V8C(Hz + i) - f2 * V8C(cx3 + i) * (V8C(cx5 + i) * p1 - V8C(cx6 + i) * p + r);
+    const v8f hp = V8C(Hp + i) - fach * (V8C(cx1 + i) * (z - z1) + V8C(rx + i) - r);
+    V8(Hr + i) = hr;
+    V8(Hz + i) = hz;
+    V8(Hp + i) = hp;
     const v8f hzm = __builtin_shuffle(hzb, hz, below), hpm = __builtin_shuffle(hpb, hp, below);
-    st8(Er + i, r + face * (ld8(pl + i) - hp + ld8(dx2 + i) * hz));
-    st8(Ep + i, p + face * (ld8(dx3 + i) * (hzm - hz) + hr - ld8(rl + i)));
-    st8(Ez + i, z + face * ld8(dx4 + i) * (ld8(dx5 + i) * hp - hr - ld8(dx6 + i) * hpm));
+    V8(Er + i) = r + face * (V8C(pl + i) - hp + V8C(dx2 + i) * hz);
+    V8(Ep + i) = p + face * (V8C(dx3 + i) * (hzm - hz) + hr - V8C(rl + i));
+    V8(Ez + i) = z + face * V8C(dx4 + i) * (V8C(dx5 + i) * hp - hr - V8C(dx6 + i) * hpm);
     hzb = hz;
     hpb = hp;
   }
@@ -414,7 +409,8 @@ typedef int v8i __attribute__((vector_size(32)));
   }
 }
 
-#pragma GCC diagnostic pop
+#undef V8
+#undef V8C
 
 // ------------------------------------------------------------------ one sweep per step
 
@@ -429,15 +425,16 @@ struct dsweep_t {
   float *e[3], *h[3]; // Er, Ephi, Ez and Hr, Hphi, Hz
   const float *cx1, *cx2, *cx3, *cx5, *cx6;
   const float *dx2, *dx3, *dx4, *dx5, *dx6;
-  float *scr; // 12*NR floats per thread, DPAIR_SCR*NR for a pair of steps
+  float *scr; // 12*NR floats per thread, 6*(4*nst - 1)*NR for a group of steps
   const int *cut; // block t is columns cut[t] .. cut[t + 1] - 1 for ncut blocks, or none
   int ncut;
-  // A pair of steps NSTEP, NSTEP + 1 in one sweep: whether column 1 takes its electric
-  // update and the left delay lines their push between the two, and the line KMIN of the
-  // first step's fields into cap (Er, Ephi, Ez, Hr, Hphi, Hz, by column from IZMWL).
-  bool pair, push;
-  int KMIN;
-  float *cap[6];
+  // A group of nst steps NSTEP .. NSTEP + nst - 1 in one sweep (nst = 1: one step):
+  // whether column 1 takes its electric update and the left delay lines their push between
+  // the steps, and the line KMIN of the fields of each step into cap (Er,
+  // Ephi, Ez, Hr, Hphi, Hz, by column from IZMWL).
+  int nst, KMIN;
+  bool push;
+  float *cap[GROUPMAX][6];
 };
 
 // The six components of a column: in place or a private copy.
@@ -483,12 +480,12 @@ inline dcol_t copy_of(const dsweep_t &s, int j, float *p) {
 // before it.
 [[gnu::always_inline]] inline void dstep(const dsweep_t &s, int NSTEP, int j, const dcol_t &c,
                                          const float *rx, const float *px, const float *rl,
-                                         const float *pl) {
+                                         const float *pl, bool electric = true) {
   const int NR = s.NR;
   const unsigned char *kc = s.kc + static_cast<long>(j - s.IZMWL) * NR;
   const runs_t u = runs_of(s, j);
   // Both updates of the column: its plain lines in one pass, then the others.
-  const bool both = j < s.J1 && j > s.J0 && NR >= 2;
+  const bool both = electric && j < s.J1 && j > s.J0 && NR >= 2;
   if (both) {
     hcold(NR, s.FACH1, kc, u, c.e[0], c.e[1], c.e[2], rx, px, c.h[0], c.h[1], c.h[2], s.cx1, s.cx2, s.cx3,
           s.cx5, s.cx6, HC_AXIS);
@@ -498,7 +495,7 @@ inline dcol_t copy_of(const dsweep_t &s, int j, float *p) {
   if (j < s.J1)
     hcold(NR, s.FACH1, kc, u, c.e[0], c.e[1], c.e[2], rx, px, c.h[0], c.h[1], c.h[2], s.cx1, s.cx2, s.cx3,
           s.cx5, s.cx6, both ? HC_REST : HC_ALL);
-  if (j > s.J0) {
+  if (electric && j > s.J0) {
     ecold(NR, s.FACE1, kc, u, c.e[0], c.e[1], c.e[2], c.h[0], c.h[1], c.h[2], rl, pl, s.dx2, s.dx3, s.dx4,
           s.dx5, s.dx6, both);
     // Source on the drive ring, where its Ez node lies in vacuum.
@@ -566,104 +563,91 @@ inline void to_private(int NR, float *p, float *&x1, float *&x2, float *&x3) {
   }
 }
 
-// Two steps in one sweep of a block of at least four columns a .. b, the second one
-// column behind the first, as the monopole sweep of a pair: the two columns at each end
-// of the block in private copies, and what the block needs of its neighbours computed
-// here a second time from the same old values (the first step's magnetic field of
-// columns a - 2 and a - 1, its electric field and the second step's magnetic field of
-// column a - 1; the first step's fields of column b + 1). Between the two steps column 1
-// takes the first step's electric update (heff7) and the left delay lines the second
-// step's push (heff1), once the first step has given columns 1 and 2.
-static constexpr int DPAIR_SCR = 39; // floats per line of a thread's private columns
-[[gnu::always_inline]] inline void dsweep2_block(const dsweep_t &s, int t, int T) {
-  const int NR = s.NR;
+// A group of S steps in one sweep of a block of at least 2*S columns a .. b, each step
+// one column behind the one before, as the monopole sweep of a group: the S columns at
+// each end of the block in private copies, and what the block needs of its neighbours
+// computed here a second time from the same old values (column a - d, d = 1 .. S, the
+// magnetic update of steps 1 .. S - d + 1 and the electric update of steps 1 .. S - d;
+// column b + d, d = 1 .. S - 1, both updates of steps 1 .. S - d). Between two steps
+// column 1 takes the earlier step's electric update (heff7) and the left delay lines the
+// later step's push (heff1), once the earlier step has given columns 1 and 2.
+[[gnu::always_inline]] inline void dsweepS_block(const dsweep_t &s, int t, int T) {
+  const int NR = s.NR, S = s.nst;
   const col_block_t k = col_block(s.J0, s.J1, s.cut, s.ncut, t, T);
   const int a = k.a, b = k.b;
   const bool first = t > 0, last = t < T - 1;
-  float *const p = s.scr + static_cast<long>(DPAIR_SCR) * NR * t;
-  dcol_t own[4] = {held(s, a), held(s, a + 1), held(s, b - 1), held(s, b)};
-  if (first) {
-    own[0] = copy_of(s, a, p);
-    own[1] = copy_of(s, a + 1, p + 6 * NR);
-  }
-  if (last) {
-    own[2] = copy_of(s, b - 1, p + 12 * NR);
-    own[3] = copy_of(s, b, p + 18 * NR);
-  }
-  auto col = [&](int j) {
-    if (j == a) return own[0];
-    if (j == a + 1) return own[1];
-    if (j == b - 1) return own[2];
-    if (j == b) return own[3];
-    return held(s, j);
+  float *const p = s.scr + 6L * (4 * S - 1) * NR * t;
+  auto slot = [&](int n) {
+    float *q = p + 6L * n * NR;
+    return dcol_t{{q, q + NR, q + 2 * NR}, {q + 3 * NR, q + 4 * NR, q + 5 * NR}};
   };
-  auto capture = [&](int j, const dcol_t &c) {
+  // Slots: the left halo a - d in d - 1, the right halo b + d in S + d - 1, the private
+  // end columns a .. a + S - 1 from 2*S - 1 and b - S + 1 .. b from 3*S - 1.
+  auto col = [&](int c) {
+    if (c < a) return slot(a - c - 1);
+    if (c > b) return slot(S + c - b - 1);
+    if (first && c < a + S) return slot(2 * S - 1 + c - a);
+    if (last && c > b - S) return slot(3 * S - 1 + c - (b - S + 1));
+    return held(s, c);
+  };
+  auto init = [&](int c) {
+    const dcol_t m = held(s, c), q = col(c);
+    for (int n = 0; n < 3; ++n) {
+      std::copy(m.e[n], m.e[n] + NR, q.e[n]);
+      std::copy(m.h[n], m.h[n] + NR, q.h[n]);
+    }
+  };
+  auto capture = [&](int st, int c, const dcol_t &x) {
     if (s.KMIN < 1 || s.KMIN > NR) return;
-    const int i = s.KMIN - 1, n = j - s.IZMWL;
+    const int i = s.KMIN - 1, n = c - s.IZMWL;
     for (int q = 0; q < 3; ++q) {
-      s.cap[q][n] = c.e[q][i];
-      s.cap[q + 3][n] = c.h[q][i];
+      s.cap[st][q][n] = x.e[q][i];
+      s.cap[st][q + 3][n] = x.h[q][i];
     }
   };
-  dcol_t X{}, Y{}; // columns a - 1 and b + 1
-  const float *rl1 = nullptr, *pl1 = nullptr; // Hr, Hphi of column a - 1 after the first step
-  if (first) {
-    const dcol_t c2 = held(s, a - 2), c1 = held(s, a - 1);
-    float *const h2 = p + 36 * NR; // first step's Hr, Hphi, Hz of column a - 2
-    for (int q = 0; q < 3; ++q) std::copy(c2.h[q], c2.h[q] + NR, h2 + q * NR);
-    hcold_of(s, a - 2, c2.e[0], c2.e[1], c2.e[2], c1.e[0], c1.e[1], h2, h2 + NR, h2 + 2 * NR);
-    X = copy_of(s, a - 1, p + 24 * NR);
-    const dcol_t n = held(s, a);
-    dstep(s, s.NSTEP, a - 1, X, n.e[0], n.e[1], h2, h2 + NR);
-    rl1 = X.h[0];
-    pl1 = X.h[1];
-  } else if (a > s.IZMWL) {
-    const dcol_t c = held(s, a - 1);
-    rl1 = c.h[0];
-    pl1 = c.h[1];
-  }
-  for (int j = a; j <= b + 1; ++j) {
-    if (j <= b) { // first step, column j
-      const dcol_t c = col(j), n = j < b ? col(j + 1) : held(s, j + 1);
-      const dcol_t l = j == a ? dcol_t{} : col(j - 1);
-      dstep(s, s.NSTEP, j, c, n.e[0], n.e[1], j == a ? rl1 : l.h[0], j == a ? pl1 : l.h[1]);
-      capture(j, c);
-      if (j == a && first) {
-        // Second step's magnetic field of column a - 1, in place of its first.
-        hcold_of(s, a - 1, X.e[0], X.e[1], X.e[2], c.e[0], c.e[1], X.h[0], X.h[1], X.h[2]);
+  if (first)
+    for (int c = a - S; c < a + S; ++c) init(c);
+  if (last)
+    for (int c = b - S + 1; c < b + S; ++c) init(c);
+  const int jlo = first ? a - S : a, jhi = b + S - 1;
+  for (int j = jlo; j <= jhi; ++j)
+    for (int st = 0; st < S; ++st) {
+      const int c = j - st;
+      bool mag = true, ele = true; // the updates of step st of column c
+      if (c < a) {
+        const int d = a - c;
+        if (!first || d > S) continue;
+        mag = st <= S - d;
+        ele = st <= S - d - 1;
+      } else if (c > b) {
+        const int d = c - b;
+        if (!last || d > S - 1) continue;
+        mag = ele = st <= S - 1 - d;
       }
-      if (j == b && last) {
-        Y = copy_of(s, b + 1, p + 30 * NR);
-        const dcol_t n2 = held(s, b + 2);
-        dstep(s, s.NSTEP, b + 1, Y, n2.e[0], n2.e[1], c.h[0], c.h[1]);
+      if (!mag) continue;
+      if (c == 1 && st >= 1 && s.push) {
+        heff7(s.NSTEP + st - 1);
+        capture(st - 1, 1, col(1));
+        heff1(s.NSTEP + st);
       }
-      if (j == 2 && s.push) {
-        heff7(s.NSTEP);
-        capture(1, col(1));
-        heff1(s.NSTEP + 1);
-      }
-    }
-    const int jj = j - 1;
-    if (jj >= a) { // second step, column j - 1
-      const dcol_t c = col(jj);
-      const float *rx = nullptr, *px = nullptr;
-      if (jj < b) {
-        const dcol_t n = col(jj + 1);
+      const dcol_t x = col(c);
+      // The next column's Er, Ephi after step st - 1 (held in memory, old, past the halo),
+      // and the previous column's Hr, Hphi after step st (held, outside the window, before
+      // block 0).
+      const float *rx = nullptr, *px = nullptr, *rl = nullptr, *pl = nullptr;
+      if (c < s.J1) {
+        const dcol_t n = c + 1 > b && (!last || c + 1 >= b + S) ? held(s, c + 1) : col(c + 1);
         rx = n.e[0];
         px = n.e[1];
-      } else if (last) {
-        rx = Y.e[0];
-        px = Y.e[1];
       }
-      const float *rl = rl1, *pl = pl1; // column a - 1: X after its second step, or held
-      if (jj > a) {
-        const dcol_t l = col(jj - 1);
+      if (ele && (c > a || first || c > s.IZMWL)) {
+        const dcol_t l = c > a || first ? col(c - 1) : held(s, c - 1);
         rl = l.h[0];
         pl = l.h[1];
       }
-      dstep(s, s.NSTEP + 1, jj, c, rx, px, rl, pl);
+      dstep(s, s.NSTEP + st, c, x, rx, px, rl, pl, ele);
+      if (c >= a && c <= b) capture(st, c, x);
     }
-  }
 }
 
 // The private copies of the boundary columns of block t into place, by the thread of the
@@ -672,23 +656,21 @@ void dsweep_back(const dsweep_t &s, int t, int T) {
   const int NR = s.NR;
   const col_block_t k = col_block(s.J0, s.J1, s.cut, s.ncut, t, T);
   if (k.a > k.b) return;
-  if (s.pair) {
-    const float *p = s.scr + static_cast<long>(DPAIR_SCR) * NR * t;
-    auto put = [&](int j, const float *v) {
+  if (s.nst > 1) {
+    const int S = s.nst;
+    const float *p = s.scr + 6L * (4 * S - 1) * NR * t;
+    auto put = [&](int j, int n) {
+      const float *v = p + 6L * n * NR;
       const dcol_t c = held(s, j);
       for (int q = 0; q < 3; ++q) {
         std::copy(v + q * NR, v + (q + 1) * NR, c.e[q]);
         std::copy(v + (q + 3) * NR, v + (q + 4) * NR, c.h[q]);
       }
     };
-    if (t > 0) {
-      put(k.a, p);
-      put(k.a + 1, p + 6 * NR);
-    }
-    if (t < T - 1) {
-      put(k.b - 1, p + 12 * NR);
-      put(k.b, p + 18 * NR);
-    }
+    if (t > 0)
+      for (int c = k.a; c < k.a + S; ++c) put(c, 2 * S - 1 + c - k.a);
+    if (t < T - 1)
+      for (int c = k.b - S + 1; c <= k.b; ++c) put(c, 3 * S - 1 + c - (k.b - S + 1));
     return;
   }
   const float *ea = s.scr + 12L * NR * t, *eb = ea + 3 * NR, *hb = ea + 6 * NR;
@@ -703,7 +685,7 @@ void dsweep_back(const dsweep_t &s, int t, int T) {
 
 // The sweep compiled for the vector widths of the processor (as the monopole sweep).
 [[gnu::always_inline]] inline void dsweep_any(const dsweep_t &s, int t, int T) {
-  if (s.pair) dsweep2_block(s, t, T);
+  if (s.nst > 1) dsweepS_block(s, t, T);
   else dsweep_block(s, t, T);
 }
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
@@ -736,7 +718,7 @@ static void run_dsweep(dsweep_t &s, bool par, int tmax) {
   if (s.J1 < s.J0) return;
   if (vecisa.LEVEL < 0) vecisa.LEVEL = vecisa_widest();
   const int level = vecisa.LEVEL;
-  const std::size_t need = static_cast<std::size_t>(s.pair ? DPAIR_SCR : 12) * s.NR * tmax;
+  const std::size_t need = static_cast<std::size_t>(s.nst > 1 ? 6 * (4 * s.nst - 1) : 12) * s.NR * tmax;
   if (dscratch.size() < need) dscratch.resize(need);
   s.scr = dscratch.data();
   balance_t &bal = balance[1];
@@ -827,33 +809,35 @@ void hefld(int NSTEP) {
   step_close();
 }
 
-void hefld_pair(int NSTEP) {
+int hefld_steps(int NSTEP, int nmax) {
   team_follow();
-  if (latc.NR < 1 || latc.MTE < 1) {
-    wkline_fill();
-    return;
-  }
+  if (latc.NR < 1 || latc.MTE < 1) return 1;
   bool par;
   int tmax;
   dsweep_t s = hefld_open(NSTEP, par, tmax);
-  if (!(s.J1 >= s.J0 && pair_fits(NSTEP) && pair_blocks(s.J0, s.J1, s.cut, s.ncut, tmax))) {
-    run_dsweep(s, par, tmax);
-    heff7(NSTEP);
-    step_close();
-    wkline_fill();
-    hefld(NSTEP + 1);
-    return;
+  int S = s.J1 >= s.J0 ? group_fits(NSTEP, nmax) : 1;
+  while (S > 1 && !group_blocks(s.J0, s.J1, s.cut, s.ncut, tmax, S)) --S;
+  if (S > 1) {
+    // The line KMIN of the columns the sweep does not compute; the sweep puts in the others.
+    for (int n = 0; n < S; ++n) {
+      wkline_open(n);
+      wkline_take(n, lfrbk.IZMWL, s.J0 - 1);
+      wkline_take(n, s.J1 + 1, lfrbk.IZMWR);
+    }
+    s.nst = S;
+    s.push = eline.JBACK <= 1; // column 1 in the window of the first step
+    s.KMIN = pint.KMIN;
+    for (int n = 0; n < S; ++n)
+      for (int c = 0; c < 6; ++c) s.cap[n][c] = wkline.v[n][c].data();
   }
-  // The line KMIN of the columns the sweep does not compute; the sweep puts in the others.
-  wkline_fill();
-  s.pair = true;
-  s.push = eline.JBACK <= 1; // column 1 in the window of the first step
-  s.KMIN = pint.KMIN;
-  for (int c = 0; c < 6; ++c) s.cap[c] = wkline.v[c].data();
   run_dsweep(s, par, tmax);
-  // The window of the second step is that of the first.
+  // The windows of the other steps are that of the first; column 1 of the last step.
   step_close();
-  window(NSTEP + 1);
-  heff7(NSTEP + 1);
-  step_close();
+  for (int n = 1; n < S; ++n) {
+    window(NSTEP + n);
+    step_close();
+  }
+  heff7(NSTEP + S - 1);
+  if (S > 1 && s.push) wkline_take(S - 1, 1, 1); // column 1 after its electric update
+  return S;
 }

@@ -123,14 +123,17 @@ struct sweep_t {
   const unsigned char *kc;
   float *er, *ez, *hp;
   const float *ex1, *ex4, *ex5, *ex6;
-  float *scr; // 6*NR floats per thread, PAIR_SCR*NR for a pair of steps
+  float *scr; // 6*NR floats per thread, 3*(4*nst - 1)*NR for a group of steps
   const int *cut; // block t is columns cut[t] .. cut[t + 1] - 1 for ncut blocks, or none
   int ncut;
-  // A pair of steps in one sweep: the second step's K, whether the left delay lines take
-  // their push between the two steps, the line KMIN of the first step's fields into cap.
-  bool pair, push;
-  int K2, NSTEP, KMIN;
-  float *cap[3]; // Er, Ez, Hphi, by column from IZMWL
+  // A group of nst steps NSTEP .. NSTEP + nst - 1 in one sweep (nst = 1: one step): the K
+  // of each, whether the left delay lines take their push between the steps, the line
+  // KMIN of the fields of each step into cap (Er, Ez, Hphi, by column from
+  // IZMWL).
+  int nst, NSTEP, KMIN;
+  bool push;
+  int Ks[GROUPMAX];
+  float *cap[GROUPMAX][3];
 };
 
 // Column 1 while the back of the window is there: lines below the left pipe, the Hphi of
@@ -178,11 +181,12 @@ struct mcol_t {
   float *h, *r, *z; // Hphi, Er, Ez of the column: in place or a private copy
 };
 [[gnu::always_inline]] inline void mstep(const sweep_t &s, int K, int j, mcol_t c, const float *rr,
-                                         const float *hl) {
+                                         const float *hl, bool electric = true) {
   const int NR = s.NR;
   const unsigned char *kc = s.kc + static_cast<long>(j - s.IZMWL) * NR;
   const runs_t u = runs_of(s, j);
   if (j < s.J1) hcol(NR, s.FACH, kc, u, c.r, rr, c.z, c.h, s.ex1);
+  if (!electric) return;
   float *r = c.r, *z = c.z;
   const float *h = c.h;
   if (j == 1 && s.col1) {
@@ -265,79 +269,78 @@ inline mcol_t copy_of(const sweep_t &s, int j, float *p) {
   }
 }
 
-// Two steps in one sweep of a block of at least four columns a .. b: the second step
-// follows the first one column behind, so that it reads the first step's fields of a
-// column and its neighbours while they are still in cache. Every value read across a
-// block boundary is the old one: the two columns at each end of the block are computed
-// in private copies (written back after all blocks are done), and what the block needs of
-// its neighbours is computed here a second time from the same old values, bit for bit
-// the neighbour's: on the left the first step's Hphi of columns a - 2 and a - 1, the
-// first step's Er, Ez and the second step's Hphi of column a - 1; on the right the first
-// step's Er, Ez (and Hphi) of column b + 1. The left delay lines take the push of the
-// second step once the first step has given columns 1 and 2. The first step's line KMIN
-// is kept for the wake integration of that step.
-static constexpr int PAIR_SCR = 19; // floats per line of a thread's private columns
-[[gnu::always_inline]] inline void sweep2_block(const sweep_t &s, int t, int T, int NSTEP) {
-  const int NR = s.NR;
+// A group of S steps in one sweep of a block of at least 2*S columns a .. b: step s + 1
+// follows step s one column behind, so that it reads the fields step s left in a column
+// and its neighbours while they are still in cache. Every value read across a block
+// boundary is the old one: the S columns at each end of the block are computed in
+// private copies (written back after all blocks are done), and what the block needs of
+// its neighbours is computed here a second time from the same old values, bit for bit the
+// neighbour's: on the left, column a - d (d = 1 .. S) takes the magnetic update of steps
+// 1 .. S - d + 1 and the electric update of steps 1 .. S - d; on the right, column b + d
+// (d = 1 .. S - 1) both updates of steps 1 .. S - d. Before step s + 1 reaches column 1
+// (steps s of columns 1 and 2 done) the left delay lines take its push. The line KMIN of
+// each step is kept for the wake integration of that step.
+[[gnu::always_inline]] inline void sweepS_block(const sweep_t &s, int t, int T) {
+  const int NR = s.NR, S = s.nst;
   const col_block_t k = col_block(s.J0, s.J1, s.cut, s.ncut, t, T);
   const int a = k.a, b = k.b;
   const bool first = t > 0, last = t < T - 1;
-  float *const p = s.scr + static_cast<long>(PAIR_SCR) * NR * t;
-  mcol_t own[4] = {held(s, a), held(s, a + 1), held(s, b - 1), held(s, b)};
-  if (first) {
-    own[0] = copy_of(s, a, p);
-    own[1] = copy_of(s, a + 1, p + 3 * NR);
-  }
-  if (last) {
-    own[2] = copy_of(s, b - 1, p + 6 * NR);
-    own[3] = copy_of(s, b, p + 9 * NR);
-  }
-  auto col = [&](int j) {
-    if (j == a) return own[0];
-    if (j == a + 1) return own[1];
-    if (j == b - 1) return own[2];
-    if (j == b) return own[3];
-    return held(s, j);
+  float *const p = s.scr + 3L * (4 * S - 1) * NR * t;
+  auto slot = [&](int n) {
+    float *q = p + 3L * n * NR;
+    return mcol_t{q, q + NR, q + 2 * NR};
   };
-  mcol_t X{}, Y{}; // columns a - 1 and b + 1
-  float *const h2 = p + 18 * NR; // first step's Hphi of column a - 2
-  const float *hl1, *hl2; // Hphi of column a - 1 after the first and after the second step
-  if (first) {
-    const mcol_t c2 = held(s, a - 2);
-    std::copy(c2.h, c2.h + NR, h2);
-    hcol_of(s, a - 2, c2.r, held(s, a - 1).r, c2.z, h2);
-    X = copy_of(s, a - 1, p + 12 * NR);
-    mstep(s, s.K, a - 1, X, held(s, a).r, h2);
-    hl1 = hl2 = X.h;
-  } else {
-    hl1 = hl2 = a > s.IZMWL ? held(s, a - 1).h : nullptr;
-  }
-  for (int j = a; j <= b + 1; ++j) {
-    if (j <= b) { // first step, column j
-      const mcol_t c = col(j);
-      mstep(s, s.K, j, c, j < b ? col(j + 1).r : held(s, j + 1).r, j == a ? hl1 : col(j - 1).h);
-      if (s.KMIN >= 1 && s.KMIN <= NR) {
-        const int i = s.KMIN - 1, n = j - s.IZMWL;
-        s.cap[0][n] = c.r[i];
-        s.cap[1][n] = c.z[i];
-        s.cap[2][n] = c.h[i];
+  // Slots: the left halo a - d in d - 1, the right halo b + d in S + d - 1, the private
+  // end columns a .. a + S - 1 from 2*S - 1 and b - S + 1 .. b from 3*S - 1.
+  auto col = [&](int c) {
+    if (c < a) return slot(a - c - 1);
+    if (c > b) return slot(S + c - b - 1);
+    if (first && c < a + S) return slot(2 * S - 1 + c - a);
+    if (last && c > b - S) return slot(3 * S - 1 + c - (b - S + 1));
+    return held(s, c);
+  };
+  auto init = [&](int c) {
+    const int NRc = NR;
+    const mcol_t m = held(s, c), q = col(c);
+    std::copy(m.h, m.h + NRc, q.h);
+    std::copy(m.r, m.r + NRc, q.r);
+    std::copy(m.z, m.z + NRc, q.z);
+  };
+  if (first)
+    for (int c = a - S; c < a + S; ++c) init(c);
+  if (last)
+    for (int c = b - S + 1; c < b + S; ++c) init(c);
+  const int jlo = first ? a - S : a, jhi = b + S - 1;
+  for (int j = jlo; j <= jhi; ++j)
+    for (int st = 0; st < S; ++st) {
+      const int c = j - st;
+      bool mag = true, ele = true; // the updates of step st of column c
+      if (c < a) {
+        const int d = a - c;
+        if (!first || d > S) continue;
+        mag = st <= S - d;
+        ele = st <= S - d - 1;
+      } else if (c > b) {
+        const int d = c - b;
+        if (!last || d > S - 1) continue;
+        mag = ele = st <= S - 1 - d;
       }
-      if (j == a && first) {
-        // Second step's Hphi of column a - 1, in place of its first.
-        hcol_of(s, a - 1, X.r, c.r, X.z, X.h);
+      if (!mag) continue;
+      if (c == 1 && st >= 1 && s.push) push_left(s.NSTEP + st);
+      const mcol_t x = col(c);
+      // The next column's Er after step st - 1 (held in memory, old, past the halo), and the
+      // previous column's Hphi after step st (held, outside the window, before block 0).
+      const float *rr = nullptr, *hl = nullptr;
+      if (c < s.J1) rr = c + 1 > b && (!last || c + 1 >= b + S) ? held(s, c + 1).r : col(c + 1).r;
+      if (ele) hl = c > a || first ? col(c - 1).h : (c > s.IZMWL ? held(s, c - 1).h : nullptr);
+      mstep(s, s.Ks[st], c, x, rr, hl, ele);
+      if (c >= a && c <= b && s.KMIN >= 1 && s.KMIN <= NR) {
+        const int i = s.KMIN - 1, n = c - s.IZMWL;
+        s.cap[st][0][n] = x.r[i];
+        s.cap[st][1][n] = x.z[i];
+        s.cap[st][2][n] = x.h[i];
       }
-      if (j == b && last) {
-        Y = copy_of(s, b + 1, p + 15 * NR);
-        mstep(s, s.K, b + 1, Y, held(s, b + 2).r, c.h);
-      }
-      if (j == 2 && s.push) push_left(NSTEP + 1);
     }
-    const int jj = j - 1;
-    if (jj >= a) { // second step, column j - 1
-      const float *rr = jj < b ? col(jj + 1).r : (last ? Y.r : nullptr);
-      mstep(s, s.K2, jj, col(jj), rr, jj == a ? hl2 : col(jj - 1).h);
-    }
-  }
 }
 
 // The private copies of the boundary columns of block t into place, by the thread of the
@@ -346,22 +349,20 @@ void sweep_back(const sweep_t &s, int t, int T) {
   const int NR = s.NR;
   const col_block_t k = col_block(s.J0, s.J1, s.cut, s.ncut, t, T);
   if (k.a > k.b) return;
-  if (s.pair) {
-    const float *p = s.scr + static_cast<long>(PAIR_SCR) * NR * t;
-    auto put = [&](int j, const float *v) {
+  if (s.nst > 1) {
+    const int S = s.nst;
+    const float *p = s.scr + 3L * (4 * S - 1) * NR * t;
+    auto put = [&](int j, int n) {
+      const float *v = p + 3L * n * NR;
       const mcol_t c = held(s, j);
       std::copy(v, v + NR, c.h);
       std::copy(v + NR, v + 2 * NR, c.r);
       std::copy(v + 2 * NR, v + 3 * NR, c.z);
     };
-    if (t > 0) {
-      put(k.a, p);
-      put(k.a + 1, p + 3 * NR);
-    }
-    if (t < T - 1) {
-      put(k.b - 1, p + 6 * NR);
-      put(k.b, p + 9 * NR);
-    }
+    if (t > 0)
+      for (int c = k.a; c < k.a + S; ++c) put(c, 2 * S - 1 + c - k.a);
+    if (t < T - 1)
+      for (int c = k.b - S + 1; c <= k.b; ++c) put(c, 3 * S - 1 + c - (k.b - S + 1));
     return;
   }
   const float *ea = s.scr + 6L * NR * t, *eb = ea + 2 * NR, *hb = ea + 4 * NR;
@@ -382,7 +383,7 @@ void sweep_back(const sweep_t &s, int t, int T) {
 // is not a multiple of 64 reads two cache lines; measured on the bench deck, 16 floats per
 // instruction ran 10 to 25 % slower.
 [[gnu::always_inline]] inline void sweep_any(const sweep_t &s, int t, int T) {
-  if (s.pair) sweep2_block(s, t, T, s.NSTEP);
+  if (s.nst > 1) sweepS_block(s, t, T);
   else sweep_block(s, t, T);
 }
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
@@ -557,7 +558,7 @@ static int sweep_level() {
 
 static void mefld_sweep(sweep_t &s, bool par, int tmax) {
   if (s.J1 < s.J0) return;
-  const std::size_t need = static_cast<std::size_t>(s.pair ? PAIR_SCR : 6) * s.NR * tmax;
+  const std::size_t need = static_cast<std::size_t>(s.nst > 1 ? 3 * (4 * s.nst - 1) : 6) * s.NR * tmax;
   if (scratch.size() < need) scratch.resize(need);
   s.scr = scratch.data();
   run_sweep(s, sweep_level(), par, tmax);
@@ -574,35 +575,38 @@ void mefld(int NSTEP) {
   step_close();
 }
 
-void mefld_pair(int NSTEP) {
+int mefld_steps(int NSTEP, int nmax) {
   team_follow();
-  if (latc.NR < 1 || latc.MTE < 1) {
-    wkline_fill();
-    return;
-  }
+  if (latc.NR < 1 || latc.MTE < 1) return 1;
   bool par;
   int tmax;
   sweep_t s = mefld_open(NSTEP, par, tmax);
-  if (!(s.J1 >= s.J0 && pair_fits(NSTEP) && pair_blocks(s.J0, s.J1, s.cut, s.ncut, tmax))) {
-    mefld_sweep(s, par, tmax);
-    step_close();
-    wkline_fill();
-    mefld(NSTEP + 1);
-    return;
+  int S = s.J1 >= s.J0 ? group_fits(NSTEP, nmax) : 1;
+  while (S > 1 && !group_blocks(s.J0, s.J1, s.cut, s.ncut, tmax, S)) --S;
+  if (S > 1) {
+    // The line KMIN of the columns the sweep does not compute; the sweep puts in the others.
+    for (int n = 0; n < S; ++n) {
+      wkline_open(n);
+      wkline_take(n, lfrbk.IZMWL, s.J0 - 1);
+      wkline_take(n, s.J1 + 1, lfrbk.IZMWR);
+    }
+    s.nst = S;
+    s.push = eline.JBACK <= 1; // column 1 in the window of the first step
+    s.NSTEP = NSTEP;
+    for (int n = 0; n < S; ++n) s.Ks[n] = (NSTEP + n - 1) / latc.MTE;
+    s.KMIN = pint.KMIN;
+    for (int n = 0; n < S; ++n) {
+      s.cap[n][0] = wkline.v[n][0].data(); // Er
+      s.cap[n][1] = wkline.v[n][2].data(); // Ez
+      s.cap[n][2] = wkline.v[n][4].data(); // Hphi
+    }
   }
-  // The line KMIN of the columns the sweep does not compute; the sweep puts in the others.
-  wkline_fill();
-  s.pair = true;
-  s.push = eline.JBACK <= 1; // column 1 in the window of the first step
-  s.NSTEP = NSTEP;
-  s.K2 = NSTEP / latc.MTE;
-  s.KMIN = pint.KMIN;
-  s.cap[0] = wkline.v[0].data(); // Er
-  s.cap[1] = wkline.v[2].data(); // Ez
-  s.cap[2] = wkline.v[4].data(); // Hphi
   mefld_sweep(s, par, tmax);
-  // The window of the second step is that of the first.
   step_close();
-  window(NSTEP + 1);
-  step_close();
+  // The windows of the other steps are that of the first.
+  for (int n = 1; n < S; ++n) {
+    window(NSTEP + n);
+    step_close();
+  }
+  return S;
 }

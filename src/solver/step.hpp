@@ -84,33 +84,38 @@ float qkval(int n);
 
 // ---------------------------------------------------------------- time steps
 void mefld(int NSTEP); // monopole (MROT = 0)
-// Two steps, NSTEP and NSTEP + 1, in one sweep over memory where the window allows it
-// (pair_fits and pair_blocks), else one after the other; the fields and delay lines they
-// leave are bit for bit those of the two steps one by one. The line KMIN of the fields of
-// step NSTEP is left in wkline for that step's wake integration.
-void mefld_pair(int NSTEP); // monopole
-void hefld_pair(int NSTEP); // dipole
-// Step NSTEP + 1, after the opening of step NSTEP, can share its sweep: its window is
-// that of step NSTEP, and neither step touches the right open end; with column 1 in the
-// window, the stored window starts at column 1.
-bool pair_fits(int NSTEP);
-// Every block of a pair's sweep holds four columns at least (its two end columns on each
-// side are private copies, and the neighbours' two end columns are computed again).
-bool pair_blocks(int J0, int J1, const int *cut, int ncut, int T);
-// Line I of each field component (Er, Ephi, Ez, Hr, Hphi, Hz: v[0 .. 5], by column from
-// IZMWL, over the stored window IZMWL .. IZMWR of that step; empty for a component the
-// run does not hold) as the first step of a pair left it. While ON the wake integration
-// reads line I from here (wkget).
+// A group of steps NSTEP, NSTEP + 1, ... (at most nmax) in one sweep over memory, as
+// many as the window allows (group_fits, group_blocks), else the one step NSTEP; returns
+// the number of steps done. The fields and delay lines they leave are bit for bit those
+// of the steps one by one. With more than one step, the line KMIN of the fields of each
+// step of the group is left in wkline (slot 0 the first) for that step's wake integration.
+inline constexpr int GROUPMAX = 4;
+int mefld_steps(int NSTEP, int nmax); // monopole
+int hefld_steps(int NSTEP, int nmax); // dipole
+// After the opening of step NSTEP, how many steps from NSTEP on (at most nmax) can share
+// its sweep: the windows of the others are that of step NSTEP, no step touches the right
+// open end, and with column 1 in the window the stored window starts at column 1.
+int group_fits(int NSTEP, int nmax);
+// Every block of the sweep of a group of S steps holds 2*S columns at least (its S end
+// columns on each side are private copies, and the neighbours' S end columns are computed
+// again).
+bool group_blocks(int J0, int J1, const int *cut, int ncut, int T, int S);
+// Line I of each field component (Er, Ephi, Ez, Hr, Hphi, Hz: v[n][0 .. 5] for slot n, by
+// column from IZMWL, over the stored window IZMWL .. IZMWR of that step; empty for a
+// component the run does not hold) as step n of a group left it. While SLOT >= 0 the
+// wake integration reads line I from slot SLOT (wkget).
 struct wkline_t {
-  bool ON = false;
+  int SLOT = -1;
   int I = 0, IZMWL = 1, IZMWR = 0;
-  std::vector<float> v[6];
+  std::vector<float> v[GROUPMAX][6];
 };
 extern wkline_t wkline;
-// Line pint.KMIN of every column held, from the field arrays as they are.
-void wkline_fill();
-// Steps in pairs where they can be (PAIRS), or always one by one.
-struct stepping_t { bool PAIRS = true; };
+// Slot n sized for the stored window and line pint.KMIN; then the columns ja .. jb of it
+// from the field arrays as they are (the sweep of a group puts in the columns it computes).
+void wkline_open(int n);
+void wkline_take(int n, int ja, int jb);
+// At most GROUP steps per sweep (1: always one by one).
+struct stepping_t { int GROUP = GROUPMAX; };
 extern stepping_t stepping;
 // Instruction set of the field-step loops (vecisa): 1 the baseline x86-64 code (4 floats
 // per instruction), 3 AVX2, 4 AVX-512 (both 8 floats); below 1 the widest the processor

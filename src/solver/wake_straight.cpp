@@ -18,14 +18,17 @@
 
 float wkget(const arr1<float> &x, int i, int j) {
   const int NR = latc.NR;
-  if (wkline.ON && i == wkline.I) {
-    // The line of the first step of a pair, which its sweep has already moved on, in the
-    // stored window of that step.
+  if (wkline.SLOT >= 0 && i == wkline.I) {
+    // The line of a step of a group whose sweep has already moved on, in the stored
+    // window of that step.
     if (i < 1 || i > NR || j < wkline.IZMWL || j > wkline.IZMWR) return 0.0f;
     const arr1<float> *c[6] = {&he_data.e[1], &he_data.e[2], &he_data.e[3],
                                &he_data.h[1], &he_data.h[2], &he_data.h[3]};
     for (int k = 0; k < 6; ++k)
-      if (&x == c[k]) return wkline.v[k].empty() ? 0.0f : wkline.v[k][j - wkline.IZMWL];
+      if (&x == c[k]) {
+        const std::vector<float> &v = wkline.v[wkline.SLOT][k];
+        return v.empty() ? 0.0f : v[j - wkline.IZMWL];
+      }
   }
   if (i < 1 || i > NR || j < lfrbk.IZMWL || j > lfrbk.IZMWR) return 0.0f;
   const long m = static_cast<long>(j - lfrbk.IZMWL) * NR + i;

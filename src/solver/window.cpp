@@ -250,44 +250,58 @@ void step_close() {
   nzin.JFPREV = eline.JFRONT;
 }
 
-// ---------------------------------------------------------------- pairs of steps
+// ---------------------------------------------------------------- groups of steps
 
 wkline_t wkline;
 stepping_t stepping;
 
-bool pair_fits(int NSTEP) {
-  int JB, JF;
-  wndpair(NSTEP + 1, JB, JF);
-  return JB == eline.JBACK && JF == eline.JFRONT && JF <= latc.NZ - 2 &&
-         (JB > 1 || lfrbk.IZMWL == 1);
+int group_fits(int NSTEP, int nmax) {
+  if (eline.JFRONT > latc.NZ - 2 || (eline.JBACK <= 1 && lfrbk.IZMWL != 1)) return 1;
+  int S = 1;
+  for (; S < std::min(nmax, GROUPMAX); ++S) {
+    int JB, JF;
+    wndpair(NSTEP + S, JB, JF);
+    if (JB != eline.JBACK || JF != eline.JFRONT) break;
+  }
+  return S;
 }
 
-bool pair_blocks(int J0, int J1, const int *cut, int ncut, int T) {
+bool group_blocks(int J0, int J1, const int *cut, int ncut, int T, int S) {
   for (int t = 0; t < T; ++t) {
     int a, b;
     block_cols(J0, J1, cut, ncut, t, T, a, b);
-    if (b - a + 1 < 4) return false;
+    if (b - a + 1 < 2 * S) return false;
   }
   return true;
 }
 
-void wkline_fill() {
-  const long NR = latc.NR;
-  const int I = pint.KMIN;
-  const long n = std::max(0, lfrbk.IZMWR - lfrbk.IZMWL + 1);
-  wkline.I = I;
+void wkline_open(int n) {
+  const long ncol = std::max(0, lfrbk.IZMWR - lfrbk.IZMWL + 1);
+  wkline.I = pint.KMIN;
   wkline.IZMWL = lfrbk.IZMWL;
   wkline.IZMWR = lfrbk.IZMWR;
   const arr1<float> *x[6] = {&he_data.e[1], &he_data.e[2], &he_data.e[3],
                              &he_data.h[1], &he_data.h[2], &he_data.h[3]};
   for (int c = 0; c < 6; ++c) {
-    std::vector<float> &v = wkline.v[c];
-    v.assign(x[c]->size() > 0 ? n : 0, 0.0f);
-    if (I < 1 || I > NR) continue;
-    for (long j = 0; j < static_cast<long>(v.size()); ++j) {
-      const long m = j * NR + I;
-      if (m > x[c]->size()) break;
-      v[j] = (*x[c])(m);
+    const std::size_t want = x[c]->size() > 0 ? static_cast<std::size_t>(ncol) : 0;
+    if (wkline.v[n][c].size() != want) wkline.v[n][c].assign(want, 0.0f);
+  }
+}
+
+void wkline_take(int n, int ja, int jb) {
+  const long NR = latc.NR;
+  const int I = wkline.I;
+  if (I < 1 || I > NR) return;
+  ja = std::max(ja, wkline.IZMWL);
+  jb = std::min(jb, wkline.IZMWR);
+  const arr1<float> *x[6] = {&he_data.e[1], &he_data.e[2], &he_data.e[3],
+                             &he_data.h[1], &he_data.h[2], &he_data.h[3]};
+  for (int c = 0; c < 6; ++c) {
+    std::vector<float> &v = wkline.v[n][c];
+    if (v.empty()) continue;
+    for (int j = ja; j <= jb; ++j) {
+      const long m = static_cast<long>(j - wkline.IZMWL) * NR + I;
+      v[static_cast<std::size_t>(j - wkline.IZMWL)] = m <= x[c]->size() ? (*x[c])(m) : 0.0f;
     }
   }
 }

@@ -28,13 +28,13 @@ std::string long_cavity(const std::string &wake_extra, int mrot) {
 struct pair_guard {
   int threads = omp_get_max_threads();
   ~pair_guard() {
-    stepping.PAIRS = true;
+    stepping.GROUP = GROUPMAX;
     omp_set_num_threads(threads);
   }
 };
 
 std::vector<float> run_of(const std::string &deck, bool pairs) {
-  stepping.PAIRS = pairs;
+  stepping.GROUP = pairs ? GROUPMAX : 1;
   deck_setup(deck);
   time_loop();
   return solver_state();
