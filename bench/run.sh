@@ -5,13 +5,15 @@
 # step (MROT = 1) on the same mesh. Prints node-updates per second with one thread and
 # with all threads, and their ratio, for each; then, for the monopole deck, the time of
 # each of two runs at once against the time of one run alone (the slower of the two, as a
-# ratio).
+# ratio). The runs take a few tenths of a second and their times vary from run to run
+# on a shared machine, so each figure is the median of REPS runs (default 5).
 #   usage: bench/run.sh [NR]      (default 1000 radial lines, 1 mm mesh)
 set -e
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${BUILD:-$ROOT/build-bench}
 NR=${1:-1000}
 NTHR=${NTHR:-$(nproc)}
+REPS=${REPS:-5}
 cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DZELK_TESTS=OFF >/dev/null
 cmake --build "$BUILD" -j "$NTHR" --target zelkcore >/dev/null
 g++ -std=c++20 -O3 -DNDEBUG -ffp-contract=off -fopenmp -I "$ROOT/src" \
@@ -20,6 +22,17 @@ g++ -std=c++20 -O3 -DNDEBUG -ffp-contract=off -fopenmp -I "$ROOT/src" \
 WORK=$BUILD/bench_run
 mkdir -p "$WORK"
 cd "$WORK"
+
+# The BENCH line of the run of median time among REPS runs of deck $2 on $1 threads.
+median_run() {
+  i=0
+  : > runs.txt
+  while [ "$i" -lt "$REPS" ]; do
+    OMP_NUM_THREADS=$1 "$BUILD/zelk_bench" "$2" | grep '^BENCH' >> runs.txt
+    i=$((i + 1))
+  done
+  sed 's/.* time \([0-9.]*\) s.*/\1 &/' runs.txt | sort -g | sed -n "$(( (REPS + 1) / 2 ))p" | cut -d' ' -f2-
+}
 
 # One case: the deck for mode $1 (0 monopole, 1 dipole, the same mesh and window), run
 # with one thread and with all, and the ratio.
@@ -44,8 +57,8 @@ bench_case() {
     print " &PRIN  /";
     print "STOP";
   }' > "$DECK"
-  one=$(OMP_NUM_THREADS=1 "$BUILD/zelk_bench" "$DECK" | grep '^BENCH')
-  all=$(OMP_NUM_THREADS=$NTHR "$BUILD/zelk_bench" "$DECK" | grep '^BENCH')
+  one=$(median_run 1 "$DECK")
+  all=$(median_run "$NTHR" "$DECK")
   echo "$one"
   echo "$all"
   r1=$(echo "$one" | sed 's/.*node-updates\/s //')
@@ -61,12 +74,18 @@ bench_case 1
 awk -v a="$rn0" -v b="$rn" -v n="$NTHR" 'BEGIN { printf "MROT=1 over MROT=0 with %d threads: %.2f\n", n, b / a }'
 
 # Two runs of the monopole deck at once, NTHR threads each (a parameter scan on one
-# machine): the time of each against the time of the run alone.
-OMP_NUM_THREADS=$NTHR "$BUILD/zelk_bench" "$pairdeck" | grep '^BENCH' > pair1.txt &
-OMP_NUM_THREADS=$NTHR "$BUILD/zelk_bench" "$pairdeck" | grep '^BENCH' > pair2.txt &
-wait
-p1=$(sed 's/.* time \([0-9.]*\) s.*/\1/' pair1.txt)
-p2=$(sed 's/.* time \([0-9.]*\) s.*/\1/' pair2.txt)
-awk -v a="$alone" -v b="$p1" -v c="$p2" -v n="$NTHR" 'BEGIN {
-  m = b > c ? b : c;
-  printf "MROT=0 two runs at once, %d threads each: %.3f s and %.3f s against %.3f s alone, ratio %.2f\n", n, b, c, a, m / a }'
+# machine): the time of the slower of the two against the time of the run alone (the
+# median of REPS such pairs).
+i=0
+: > pairs.txt
+while [ "$i" -lt "$REPS" ]; do
+  OMP_NUM_THREADS=$NTHR "$BUILD/zelk_bench" "$pairdeck" | grep '^BENCH' > pair1.txt &
+  OMP_NUM_THREADS=$NTHR "$BUILD/zelk_bench" "$pairdeck" | grep '^BENCH' > pair2.txt &
+  wait
+  p1=$(sed 's/.* time \([0-9.]*\) s.*/\1/' pair1.txt)
+  p2=$(sed 's/.* time \([0-9.]*\) s.*/\1/' pair2.txt)
+  awk -v b="$p1" -v c="$p2" 'BEGIN { m = b > c ? b : c; printf "%.3f %.3f %.3f\n", m, b, c }' >> pairs.txt
+  i=$((i + 1))
+done
+sort -g pairs.txt | sed -n "$(( (REPS + 1) / 2 ))p" | awk -v a="$alone" -v n="$NTHR" '{
+  printf "MROT=0 two runs at once, %d threads each: %.3f s and %.3f s against %.3f s alone, ratio %.2f\n", n, $2, $3, a, $1 / a }'

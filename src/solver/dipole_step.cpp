@@ -652,7 +652,7 @@ inline void to_private(int NR, float *p, float *&x1, float *&x2, float *&x3) {
 
 // The private copies of the boundary columns of block t into place, by the thread of the
 // block once all blocks are swept.
-void dsweep_back(const dsweep_t &s, int t, int T) {
+void sweep_back(const dsweep_t &s, int t, int T) {
   const int NR = s.NR;
   const col_block_t k = col_block(s.J0, s.J1, s.cut, s.ncut, t, T);
   if (k.a > k.b) return;
@@ -697,7 +697,7 @@ void dsweep_back(const dsweep_t &s, int t, int T) {
 #endif
 void dsweep_v1(const dsweep_t &s, int t, int T) { dsweep_any(s, t, T); }
 
-void dsweep(int level, const dsweep_t &s, int t, int T) {
+void sweep(int level, const dsweep_t &s, int t, int T) {
 #ifdef ZELK_WIDE_SWEEP
   if (level >= 4) return dsweep_v4(s, t, T);
   if (level >= 3) return dsweep_v3(s, t, T);
@@ -711,32 +711,14 @@ std::vector<float> dscratch; // private boundary columns of the blocks
 
 // ------------------------------------------------------------------ the step
 
-// The sweep of the step or pair of steps s over its blocks, on tmax threads when par; the
-// blocks' times into the balance of the mode. A team of another size than asked for
-// sweeps on its first thread alone (the cuts are for tmax blocks).
+// The sweep of the step or group of steps s.
 static void run_dsweep(dsweep_t &s, bool par, int tmax) {
   if (s.J1 < s.J0) return;
   if (vecisa.LEVEL < 0) vecisa.LEVEL = vecisa_widest();
-  const int level = vecisa.LEVEL;
   const std::size_t need = static_cast<std::size_t>(s.nst > 1 ? 6 * (4 * s.nst - 1) : 12) * s.NR * tmax;
   if (dscratch.size() < need) dscratch.resize(need);
   s.scr = dscratch.data();
-  balance_t &bal = balance[1];
-  int nt = 1;
-#pragma omp parallel num_threads(tmax) if (par)
-  {
-    int T = omp_get_num_threads(), t = omp_get_thread_num();
-    if (T != tmax) T = 1;
-    if (t == 0) nt = T;
-    if (t < T) {
-      const double t0 = omp_get_wtime();
-      dsweep(level, s, t, T);
-      bal.tau[t] = omp_get_wtime() - t0;
-    }
-#pragma omp barrier
-    if (t < T) dsweep_back(s, t, T);
-  }
-  if (par) balance_take(bal, s.J0, s.J1, s.cut, s.ncut, nt);
+  team_sweep(s, vecisa.LEVEL, par, tmax, balance[1]);
 }
 
 // Opening of step NSTEP and the sweep record of its window; whether a team sweeps it and

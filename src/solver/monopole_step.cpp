@@ -483,28 +483,6 @@ void balance_take(balance_t &bal, int J0, int J1, const int *cut, int ncut, int 
   }
 }
 
-// The sweep of the step or pair of steps s over its blocks, on tmax threads when par; the
-// blocks' times into the balance of the mode. A team of another size than asked for
-// sweeps on its first thread alone (the cuts are for tmax blocks).
-static void run_sweep(sweep_t &s, int level, bool par, int tmax) {
-  balance_t &bal = balance[0];
-  int nt = 1;
-#pragma omp parallel num_threads(tmax) if (par)
-  {
-    int T = omp_get_num_threads(), t = omp_get_thread_num();
-    if (T != tmax) T = 1;
-    if (t == 0) nt = T;
-    if (t < T) {
-      const double t0 = omp_get_wtime();
-      sweep(level, s, t, T);
-      bal.tau[t] = omp_get_wtime() - t0;
-    }
-#pragma omp barrier
-    if (t < T) sweep_back(s, t, T);
-  }
-  if (par) balance_take(bal, s.J0, s.J1, s.cut, s.ncut, nt);
-}
-
 // Opening of step NSTEP and the sweep record of its window; whether a team sweeps it and
 // on how many threads.
 static sweep_t mefld_open(int NSTEP, bool &par, int &tmax) {
@@ -561,7 +539,7 @@ static void mefld_sweep(sweep_t &s, bool par, int tmax) {
   const std::size_t need = static_cast<std::size_t>(s.nst > 1 ? 3 * (4 * s.nst - 1) : 6) * s.NR * tmax;
   if (scratch.size() < need) scratch.resize(need);
   s.scr = scratch.data();
-  run_sweep(s, sweep_level(), par, tmax);
+  team_sweep(s, sweep_level(), par, tmax, balance[0]);
 }
 
 void mefld(int NSTEP) {

@@ -2,6 +2,8 @@
 // the monopole and dipole time steps, the wake integration along the path and the
 // set-up of the first window of a run.
 #pragma once
+#include <omp.h>
+
 #include <string>
 #include <vector>
 
@@ -148,6 +150,29 @@ inline col_block_t col_block(int J0, int J1, const int *cut, int ncut, int t, in
   k.pa = t > 0 || (k.a == k.b && t < T - 1);
   k.pb = t < T - 1 && k.b > k.a;
   return k;
+}
+// The sweep of a step or a group of steps over its blocks, on tmax threads when par: each
+// thread sweeps its block, then puts its private end columns in place once all blocks
+// are swept; the blocks' times go into the balance bal of the mode. R is the sweep record
+// of a mode, with its routines sweep(level, s, t, T) and sweep_back(s, t, T). A team of
+// another size than asked for sweeps on its first thread alone (the cuts are for tmax
+// blocks).
+template <class R> void team_sweep(const R &s, int level, bool par, int tmax, balance_t &bal) {
+  int nt = 1;
+#pragma omp parallel num_threads(tmax) if (par)
+  {
+    int T = omp_get_num_threads(), t = omp_get_thread_num();
+    if (T != tmax) T = 1;
+    if (t == 0) nt = T;
+    if (t < T) {
+      const double t0 = omp_get_wtime();
+      sweep(level, s, t, T);
+      bal.tau[t] = omp_get_wtime() - t0;
+    }
+#pragma omp barrier
+    if (t < T) sweep_back(s, t, T);
+  }
+  if (par) balance_take(bal, s.J0, s.J1, s.cut, s.ncut, nt);
 }
 // Cuts for the step (nullptr: equal parts); tau sized for T.
 const int *balance_cuts(balance_t &bal, int J0, int J1, int T);
