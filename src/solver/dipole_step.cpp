@@ -573,29 +573,14 @@ inline void to_private(int NR, float *p, float *&x1, float *&x2, float *&x3) {
 // later step's push (heff1), once the earlier step has given columns 1 and 2.
 [[gnu::always_inline]] inline void dsweepS_block(const dsweep_t &s, int t, int T) {
   const int NR = s.NR, S = s.nst;
-  const col_block_t k = col_block(s.J0, s.J1, s.cut, s.ncut, t, T);
-  const int a = k.a, b = k.b;
-  const bool first = t > 0, last = t < T - 1;
+  const group_block_t g = group_block(s.J0, s.J1, s.cut, s.ncut, t, T, S);
+  const int a = g.a, b = g.b;
   float *const p = s.scr + 6L * (4 * S - 1) * NR * t;
-  auto slot = [&](int n) {
+  auto col = [&](int c) {
+    const int n = group_slot(g, c);
+    if (n < 0) return held(s, c);
     float *q = p + 6L * n * NR;
     return dcol_t{{q, q + NR, q + 2 * NR}, {q + 3 * NR, q + 4 * NR, q + 5 * NR}};
-  };
-  // Slots: the left halo a - d in d - 1, the right halo b + d in S + d - 1, the private
-  // end columns a .. a + S - 1 from 2*S - 1 and b - S + 1 .. b from 3*S - 1.
-  auto col = [&](int c) {
-    if (c < a) return slot(a - c - 1);
-    if (c > b) return slot(S + c - b - 1);
-    if (first && c < a + S) return slot(2 * S - 1 + c - a);
-    if (last && c > b - S) return slot(3 * S - 1 + c - (b - S + 1));
-    return held(s, c);
-  };
-  auto init = [&](int c) {
-    const dcol_t m = held(s, c), q = col(c);
-    for (int n = 0; n < 3; ++n) {
-      std::copy(m.e[n], m.e[n] + NR, q.e[n]);
-      std::copy(m.h[n], m.h[n] + NR, q.h[n]);
-    }
   };
   auto capture = [&](int st, int c, const dcol_t &x) {
     if (s.KMIN < 1 || s.KMIN > NR) return;
@@ -605,43 +590,35 @@ inline void to_private(int NR, float *p, float *&x1, float *&x2, float *&x3) {
       s.cap[st][q + 3][n] = x.h[q][i];
     }
   };
-  if (first)
-    for (int c = a - S; c < a + S; ++c) init(c);
-  if (last)
-    for (int c = b - S + 1; c < b + S; ++c) init(c);
-  const int jlo = first ? a - S : a, jhi = b + S - 1;
-  for (int j = jlo; j <= jhi; ++j)
+  for (int c = a - S; c < b + S; ++c)
+    if (group_slot(g, c) >= 0) {
+      const dcol_t m = held(s, c), q = col(c);
+      for (int n = 0; n < 3; ++n) {
+        std::copy(m.e[n], m.e[n] + NR, q.e[n]);
+        std::copy(m.h[n], m.h[n] + NR, q.h[n]);
+      }
+    }
+  for (int j = g.first ? a - S : a; j <= b + S - 1; ++j)
     for (int st = 0; st < S; ++st) {
       const int c = j - st;
-      bool mag = true, ele = true; // the updates of step st of column c
-      if (c < a) {
-        const int d = a - c;
-        if (!first || d > S) continue;
-        mag = st <= S - d;
-        ele = st <= S - d - 1;
-      } else if (c > b) {
-        const int d = c - b;
-        if (!last || d > S - 1) continue;
-        mag = ele = st <= S - 1 - d;
-      }
-      if (!mag) continue;
+      bool ele;
+      if (!group_updates(g, c, st, ele)) continue;
       if (c == 1 && st >= 1 && s.push) {
         heff7(s.NSTEP + st - 1);
         capture(st - 1, 1, col(1));
         heff1(s.NSTEP + st);
       }
       const dcol_t x = col(c);
-      // The next column's Er, Ephi after step st - 1 (held in memory, old, past the halo),
-      // and the previous column's Hr, Hphi after step st (held, outside the window, before
-      // block 0).
+      // The next column's Er, Ephi after step st - 1, and the previous column's Hr, Hphi
+      // after step st (before block 0: a column outside the window, held as it is).
       const float *rx = nullptr, *px = nullptr, *rl = nullptr, *pl = nullptr;
       if (c < s.J1) {
-        const dcol_t n = c + 1 > b && (!last || c + 1 >= b + S) ? held(s, c + 1) : col(c + 1);
+        const dcol_t n = col(c + 1);
         rx = n.e[0];
         px = n.e[1];
       }
-      if (ele && (c > a || first || c > s.IZMWL)) {
-        const dcol_t l = c > a || first ? col(c - 1) : held(s, c - 1);
+      if (ele && (c > a || g.first || c > s.IZMWL)) {
+        const dcol_t l = col(c - 1);
         rl = l.h[0];
         pl = l.h[1];
       }
@@ -657,20 +634,18 @@ void sweep_back(const dsweep_t &s, int t, int T) {
   const col_block_t k = col_block(s.J0, s.J1, s.cut, s.ncut, t, T);
   if (k.a > k.b) return;
   if (s.nst > 1) {
-    const int S = s.nst;
-    const float *p = s.scr + 6L * (4 * S - 1) * NR * t;
-    auto put = [&](int j, int n) {
+    const group_block_t g = group_block(s.J0, s.J1, s.cut, s.ncut, t, T, s.nst);
+    const float *p = s.scr + 6L * (4 * s.nst - 1) * NR * t;
+    for (int c = g.a; c <= g.b; ++c) {
+      const int n = group_slot(g, c);
+      if (n < 0) continue;
       const float *v = p + 6L * n * NR;
-      const dcol_t c = held(s, j);
+      const dcol_t m = held(s, c);
       for (int q = 0; q < 3; ++q) {
-        std::copy(v + q * NR, v + (q + 1) * NR, c.e[q]);
-        std::copy(v + (q + 3) * NR, v + (q + 4) * NR, c.h[q]);
+        std::copy(v + q * NR, v + (q + 1) * NR, m.e[q]);
+        std::copy(v + (q + 3) * NR, v + (q + 4) * NR, m.h[q]);
       }
-    };
-    if (t > 0)
-      for (int c = k.a; c < k.a + S; ++c) put(c, 2 * S - 1 + c - k.a);
-    if (t < T - 1)
-      for (int c = k.b - S + 1; c <= k.b; ++c) put(c, 3 * S - 1 + c - (k.b - S + 1));
+    }
     return;
   }
   const float *ea = s.scr + 12L * NR * t, *eb = ea + 3 * NR, *hb = ea + 6 * NR;

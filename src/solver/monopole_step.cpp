@@ -282,57 +282,34 @@ inline mcol_t copy_of(const sweep_t &s, int j, float *p) {
 // each step is kept for the wake integration of that step.
 [[gnu::always_inline]] inline void sweepS_block(const sweep_t &s, int t, int T) {
   const int NR = s.NR, S = s.nst;
-  const col_block_t k = col_block(s.J0, s.J1, s.cut, s.ncut, t, T);
-  const int a = k.a, b = k.b;
-  const bool first = t > 0, last = t < T - 1;
+  const group_block_t g = group_block(s.J0, s.J1, s.cut, s.ncut, t, T, S);
+  const int a = g.a, b = g.b;
   float *const p = s.scr + 3L * (4 * S - 1) * NR * t;
-  auto slot = [&](int n) {
+  auto col = [&](int c) {
+    const int n = group_slot(g, c);
+    if (n < 0) return held(s, c);
     float *q = p + 3L * n * NR;
     return mcol_t{q, q + NR, q + 2 * NR};
   };
-  // Slots: the left halo a - d in d - 1, the right halo b + d in S + d - 1, the private
-  // end columns a .. a + S - 1 from 2*S - 1 and b - S + 1 .. b from 3*S - 1.
-  auto col = [&](int c) {
-    if (c < a) return slot(a - c - 1);
-    if (c > b) return slot(S + c - b - 1);
-    if (first && c < a + S) return slot(2 * S - 1 + c - a);
-    if (last && c > b - S) return slot(3 * S - 1 + c - (b - S + 1));
-    return held(s, c);
-  };
-  auto init = [&](int c) {
-    const int NRc = NR;
-    const mcol_t m = held(s, c), q = col(c);
-    std::copy(m.h, m.h + NRc, q.h);
-    std::copy(m.r, m.r + NRc, q.r);
-    std::copy(m.z, m.z + NRc, q.z);
-  };
-  if (first)
-    for (int c = a - S; c < a + S; ++c) init(c);
-  if (last)
-    for (int c = b - S + 1; c < b + S; ++c) init(c);
-  const int jlo = first ? a - S : a, jhi = b + S - 1;
-  for (int j = jlo; j <= jhi; ++j)
+  for (int c = a - S; c < b + S; ++c)
+    if (group_slot(g, c) >= 0) {
+      const mcol_t m = held(s, c), q = col(c);
+      std::copy(m.h, m.h + NR, q.h);
+      std::copy(m.r, m.r + NR, q.r);
+      std::copy(m.z, m.z + NR, q.z);
+    }
+  for (int j = g.first ? a - S : a; j <= b + S - 1; ++j)
     for (int st = 0; st < S; ++st) {
       const int c = j - st;
-      bool mag = true, ele = true; // the updates of step st of column c
-      if (c < a) {
-        const int d = a - c;
-        if (!first || d > S) continue;
-        mag = st <= S - d;
-        ele = st <= S - d - 1;
-      } else if (c > b) {
-        const int d = c - b;
-        if (!last || d > S - 1) continue;
-        mag = ele = st <= S - 1 - d;
-      }
-      if (!mag) continue;
+      bool ele;
+      if (!group_updates(g, c, st, ele)) continue;
       if (c == 1 && st >= 1 && s.push) push_left(s.NSTEP + st);
       const mcol_t x = col(c);
-      // The next column's Er after step st - 1 (held in memory, old, past the halo), and the
-      // previous column's Hphi after step st (held, outside the window, before block 0).
+      // The next column's Er after step st - 1, and the previous column's Hphi after step
+      // st (before block 0: a column outside the window, held as it is).
       const float *rr = nullptr, *hl = nullptr;
-      if (c < s.J1) rr = c + 1 > b && (!last || c + 1 >= b + S) ? held(s, c + 1).r : col(c + 1).r;
-      if (ele) hl = c > a || first ? col(c - 1).h : (c > s.IZMWL ? held(s, c - 1).h : nullptr);
+      if (c < s.J1) rr = col(c + 1).r;
+      if (ele && (c > a || g.first || c > s.IZMWL)) hl = col(c - 1).h;
       mstep(s, s.Ks[st], c, x, rr, hl, ele);
       if (c >= a && c <= b && s.KMIN >= 1 && s.KMIN <= NR) {
         const int i = s.KMIN - 1, n = c - s.IZMWL;
@@ -350,19 +327,17 @@ void sweep_back(const sweep_t &s, int t, int T) {
   const col_block_t k = col_block(s.J0, s.J1, s.cut, s.ncut, t, T);
   if (k.a > k.b) return;
   if (s.nst > 1) {
-    const int S = s.nst;
-    const float *p = s.scr + 3L * (4 * S - 1) * NR * t;
-    auto put = [&](int j, int n) {
+    const group_block_t g = group_block(s.J0, s.J1, s.cut, s.ncut, t, T, s.nst);
+    const float *p = s.scr + 3L * (4 * s.nst - 1) * NR * t;
+    for (int c = g.a; c <= g.b; ++c) {
+      const int n = group_slot(g, c);
+      if (n < 0) continue;
       const float *v = p + 3L * n * NR;
-      const mcol_t c = held(s, j);
-      std::copy(v, v + NR, c.h);
-      std::copy(v + NR, v + 2 * NR, c.r);
-      std::copy(v + 2 * NR, v + 3 * NR, c.z);
-    };
-    if (t > 0)
-      for (int c = k.a; c < k.a + S; ++c) put(c, 2 * S - 1 + c - k.a);
-    if (t < T - 1)
-      for (int c = k.b - S + 1; c <= k.b; ++c) put(c, 3 * S - 1 + c - (k.b - S + 1));
+      const mcol_t m = held(s, c);
+      std::copy(v, v + NR, m.h);
+      std::copy(v + NR, v + 2 * NR, m.r);
+      std::copy(v + 2 * NR, v + 3 * NR, m.z);
+    }
     return;
   }
   const float *ea = s.scr + 6L * NR * t, *eb = ea + 2 * NR, *hb = ea + 4 * NR;

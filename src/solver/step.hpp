@@ -174,6 +174,50 @@ template <class R> void team_sweep(const R &s, int level, bool par, int tmax, ba
   }
   if (par) balance_take(bal, s.J0, s.J1, s.cut, s.ncut, nt);
 }
+// The block of thread t of T in the sweep of a group of S steps (columns a .. b), whose
+// S end columns on each side next to another block (first: on the left, last: on the
+// right) are private copies, and the neighbours' S end columns a halo computed again.
+// Private slots: the left halo a - d (d = 1 .. S) in slot d - 1, the right halo b + d
+// (d = 1 .. S - 1) in S + d - 1, the end columns a .. a + S - 1 from 2*S - 1 and
+// b - S + 1 .. b from 3*S - 1: 4*S - 1 slots.
+struct group_block_t {
+  int a, b, S;
+  bool first, last;
+};
+inline group_block_t group_block(int J0, int J1, const int *cut, int ncut, int t, int T, int S) {
+  group_block_t g;
+  block_cols(J0, J1, cut, ncut, t, T, g.a, g.b);
+  g.S = S;
+  g.first = t > 0;
+  g.last = t < T - 1;
+  return g;
+}
+// Slot of column c, or -1 where the sweep works on it in place (or does not hold it).
+inline int group_slot(const group_block_t &g, int c) {
+  const int S = g.S;
+  if (c < g.a) return g.first && c >= g.a - S ? g.a - c - 1 : -1;
+  if (c > g.b) return g.last && c <= g.b + S - 1 ? S + c - g.b - 1 : -1;
+  if (g.first && c < g.a + S) return 2 * S - 1 + c - g.a;
+  if (g.last && c > g.b - S) return 3 * S - 1 + c - (g.b - S + 1);
+  return -1;
+}
+// Whether step st (0 .. S - 1) of the group updates column c, and (ele) whether its
+// electric field too: every step updates the block's columns; the left halo a - d takes
+// the magnetic update of steps 0 .. S - d and the electric one of steps 0 .. S - d - 1,
+// the right halo b + d both of steps 0 .. S - 1 - d.
+inline bool group_updates(const group_block_t &g, int c, int st, bool &ele) {
+  const int S = g.S;
+  ele = true;
+  if (c < g.a) {
+    const int d = g.a - c;
+    if (!g.first || d > S || st > S - d) return false;
+    ele = st <= S - d - 1;
+  } else if (c > g.b) {
+    const int d = c - g.b;
+    if (!g.last || d > S - 1 || st > S - 1 - d) return false;
+  }
+  return true;
+}
 // Cuts for the step (nullptr: equal parts); tau sized for T.
 const int *balance_cuts(balance_t &bal, int J0, int J1, int T);
 // The times tau of the step's T blocks into the costs per column.

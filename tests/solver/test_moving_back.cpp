@@ -13,25 +13,9 @@
 
 #include "run/timeloop.hpp"
 #include "deckrun.hpp"
+#include "test_decks.hpp"
 
 namespace {
-
-// A long cavity (R = 5 cm, 1 m long, pipes of 1 cm) and a bunch of SIG = 2 mm on a mesh
-// of 1 mm, wake of 10 cm: the back of the window moves through most of the cavity.
-std::string long_cavity(const std::string &wake_extra) {
-  return " &FILE  LSAV=F /\n"
-         "LONG CAVITY, SHORT BUNCH\n"
-         " &MESH  DDZ=0.001, DDR(1)=0.001 /\n"
-         "#CAVITYSHAPE\n0.\n"
-         "0.0 0.0\n0.01 0.0\n0.01 0.02\n0.05 0.02\n0.05 1.02\n0.01 1.02\n0.01 1.04\n0.0 1.04\n0.0 0.0\n"
-         "9999. 0.\n"
-         " &BEAM  SIG=0.002, MROT=0 /\n"
-         " &TIME  MT=3 /\n"
-         " &WAKE  UBT=0.1" +
-         wake_extra +
-         " /\n"
-         " &PLOT  /\n &PRIN  /\nSTOP\n";
-}
 
 std::vector<float> wake_of(const std::string &deck, int &jback_last) {
   deck_setup(deck);

@@ -12,29 +12,9 @@
 #include "run/timeloop.hpp"
 #include "deckrun.hpp"
 #include "solver_state.hpp"
+#include "test_decks.hpp"
 
 namespace {
-
-// A tall structure (17001 radial lines of 1 mm) so that a window of two columns already
-// holds more than 32768 nodes and is stepped by the thread team: a left pipe up to 5 mm,
-// a 45-degree cone (cut cells) up to 13 mm, a flat top, a cone back down from 20 to 30 mm
-// and a right pipe. The drive ring on the pipe wall drives Ez where the wall recedes at the
-// cone. All columns are held (no LCBACK): column 1 is in every window. The dipole (the
-// ring below the wall, so that its fields are not 0) takes the same mesh.
-std::string tall_deck(int mrot = 0) {
-  std::ostringstream d;
-  d << " &FILE  LSAV=F, ITEST=0 /\n"
-    << "TALL CONES\n"
-    << " &MESH  DDZ=0.001, DDR(1)=0.001 /\n"
-    << "#CAVITYSHAPE\n0.\n"
-    << "0.0 0.0\n16.990 0.0\n16.990 0.005\n16.998 0.013\n17.0 0.013\n17.0 0.020\n"
-    << "16.990 0.030\n16.990 0.040\n0.0 0.040\n0.0 0.0\n9999. 0.\n"
-    << " &BEAM  SIG=0.004, MROT=" << mrot << (mrot == 1 ? ", RDRIVE=16.985" : "") << " /\n"
-    << " &TIME  MT=3 /\n"
-    << " &WAKE  UBT=0.01, LCBACK=F /\n"
-    << " &PLOT  /\n &PRIN  /\nSTOP\n";
-  return d.str();
-}
 
 // A small structure with cones in two radial zones (23 lines): loops shorter than one
 // vector of AVX-512 on most lines of the mesh, and a back that follows the front.

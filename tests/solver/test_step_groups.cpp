@@ -4,49 +4,15 @@
 #include <gtest/gtest.h>
 #include <omp.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "run/timeloop.hpp"
 #include "deckrun.hpp"
 #include "solver_state.hpp"
+#include "test_decks.hpp"
 
 namespace {
-
-// A long cavity (R = 5 cm, 1 m, pipes of 1 cm) on a 1 mm mesh: with the moving back the
-// stored window moves through the cavity; without it column 1 stays in every window.
-// MT = 4 lets four steps share a window.
-std::string long_cavity(const std::string &wake_extra, int mrot, int mt = 3) {
-  return " &FILE  LSAV=F /\n"
-         "LONG CAVITY, SHORT BUNCH\n"
-         " &MESH  DDZ=0.001, DDR(1)=0.001 /\n"
-         "#CAVITYSHAPE\n0.\n"
-         "0.0 0.0\n0.01 0.0\n0.01 0.02\n0.05 0.02\n0.05 1.02\n0.01 1.02\n0.01 1.04\n0.0 1.04\n0.0 0.0\n"
-         "9999. 0.\n"
-         " &BEAM  SIG=0.002, MROT=" + std::to_string(mrot) + " /\n"
-         " &TIME  MT=" + std::to_string(mt) + " /\n"
-         " &WAKE  UBT=0.1" + wake_extra + " /\n"
-         " &PLOT  /\n &PRIN  /\nSTOP\n";
-}
-
-// Tall cones (17001 lines of 1 mm, cut cells of 45-degree cones, the drive ring where
-// the wall recedes, 40 columns): with 8 threads the blocks of a group are a few columns
-// wide, their boundaries on column 1 and on cut cells that carry field.
-std::string tall_deck(int mrot) {
-  std::ostringstream d;
-  d << " &FILE  LSAV=F, ITEST=0 /\n"
-    << "TALL CONES\n"
-    << " &MESH  DDZ=0.001, DDR(1)=0.001 /\n"
-    << "#CAVITYSHAPE\n0.\n"
-    << "0.0 0.0\n16.990 0.0\n16.990 0.005\n16.998 0.013\n17.0 0.013\n17.0 0.020\n"
-    << "16.990 0.030\n16.990 0.040\n0.0 0.040\n0.0 0.0\n9999. 0.\n"
-    << " &BEAM  SIG=0.004, MROT=" << mrot << (mrot == 1 ? ", RDRIVE=16.985" : "") << " /\n"
-    << " &TIME  MT=3 /\n"
-    << " &WAKE  UBT=0.01, LCBACK=F /\n"
-    << " &PLOT  /\n &PRIN  /\nSTOP\n";
-  return d.str();
-}
 
 struct group_guard {
   int threads = omp_get_max_threads();
