@@ -772,15 +772,9 @@ int hefld_steps(int NSTEP, int nmax) {
   bool par;
   int tmax;
   dsweep_t s = hefld_open(NSTEP, par, tmax);
-  int S = s.J1 >= s.J0 ? group_fits(NSTEP, nmax) : 1;
-  while (S > 1 && !group_blocks(s.J0, s.J1, s.cut, s.ncut, tmax, S)) --S;
+  const int S = group_size(NSTEP, nmax, s.J0, s.J1, s.cut, s.ncut, tmax);
   if (S > 1) {
-    // The line KMIN of the columns the sweep does not compute; the sweep puts in the others.
-    for (int n = 0; n < S; ++n) {
-      wkline_open(n);
-      wkline_take(n, lfrbk.IZMWL, s.J0 - 1);
-      wkline_take(n, s.J1 + 1, lfrbk.IZMWR);
-    }
+    group_lines(S, s.J0, s.J1); // the sweep puts in the columns it computes
     s.nst = S;
     s.push = eline.JBACK <= 1; // column 1 in the window of the first step
     s.KMIN = pint.KMIN;
@@ -788,13 +782,8 @@ int hefld_steps(int NSTEP, int nmax) {
       for (int c = 0; c < 6; ++c) s.cap[n][c] = wkline.v[n][c].data();
   }
   run_dsweep(s, par, tmax);
-  // The windows of the other steps are that of the first; column 1 of the last step.
-  step_close();
-  for (int n = 1; n < S; ++n) {
-    window(NSTEP + n);
-    step_close();
-  }
-  heff7(NSTEP + S - 1);
+  group_close(NSTEP, S);
+  heff7(NSTEP + S - 1); // column 1 of the last step
   if (S > 1 && s.push) wkline_take(S - 1, 1, 1); // column 1 after its electric update
   return S;
 }

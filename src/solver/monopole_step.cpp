@@ -534,15 +534,9 @@ int mefld_steps(int NSTEP, int nmax) {
   bool par;
   int tmax;
   sweep_t s = mefld_open(NSTEP, par, tmax);
-  int S = s.J1 >= s.J0 ? group_fits(NSTEP, nmax) : 1;
-  while (S > 1 && !group_blocks(s.J0, s.J1, s.cut, s.ncut, tmax, S)) --S;
+  const int S = group_size(NSTEP, nmax, s.J0, s.J1, s.cut, s.ncut, tmax);
   if (S > 1) {
-    // The line KMIN of the columns the sweep does not compute; the sweep puts in the others.
-    for (int n = 0; n < S; ++n) {
-      wkline_open(n);
-      wkline_take(n, lfrbk.IZMWL, s.J0 - 1);
-      wkline_take(n, s.J1 + 1, lfrbk.IZMWR);
-    }
+    group_lines(S, s.J0, s.J1); // the sweep puts in the columns it computes
     s.nst = S;
     s.push = eline.JBACK <= 1; // column 1 in the window of the first step
     s.NSTEP = NSTEP;
@@ -555,11 +549,6 @@ int mefld_steps(int NSTEP, int nmax) {
     }
   }
   mefld_sweep(s, par, tmax);
-  step_close();
-  // The windows of the other steps are that of the first.
-  for (int n = 1; n < S; ++n) {
-    window(NSTEP + n);
-    step_close();
-  }
+  group_close(NSTEP, S);
   return S;
 }

@@ -102,6 +102,14 @@ int group_fits(int NSTEP, int nmax);
 // columns on each side are private copies, and the neighbours' S end columns are computed
 // again).
 bool group_blocks(int J0, int J1, const int *cut, int ncut, int T, int S);
+// The size of the group from step NSTEP (after its opening) for the sweep of columns
+// J0 .. J1 in the blocks given by cut on T threads: group_fits, less until group_blocks.
+int group_size(int NSTEP, int nmax, int J0, int J1, const int *cut, int ncut, int T);
+// The wake lines of the S steps of a group: slots 0 .. S - 1 opened, with the columns of
+// the stored window outside J0 .. J1 (those the sweep does not compute) taken.
+void group_lines(int S, int J0, int J1);
+// Closing of the S steps of a group from step NSTEP: each takes the window of the first.
+void group_close(int NSTEP, int S);
 // Line I of each field component (Er, Ephi, Ez, Hr, Hphi, Hz: v[n][0 .. 5] for slot n, by
 // column from IZMWL, over the stored window IZMWL .. IZMWR of that step; empty for a
 // component the run does not hold) as step n of a group left it. While SLOT >= 0 the

@@ -275,6 +275,28 @@ bool group_blocks(int J0, int J1, const int *cut, int ncut, int T, int S) {
   return true;
 }
 
+int group_size(int NSTEP, int nmax, int J0, int J1, const int *cut, int ncut, int T) {
+  int S = J1 >= J0 ? group_fits(NSTEP, nmax) : 1;
+  while (S > 1 && !group_blocks(J0, J1, cut, ncut, T, S)) --S;
+  return S;
+}
+
+void group_lines(int S, int J0, int J1) {
+  for (int n = 0; n < S; ++n) {
+    wkline_open(n);
+    wkline_take(n, lfrbk.IZMWL, J0 - 1);
+    wkline_take(n, J1 + 1, lfrbk.IZMWR);
+  }
+}
+
+void group_close(int NSTEP, int S) {
+  step_close();
+  for (int n = 1; n < S; ++n) {
+    window(NSTEP + n);
+    step_close();
+  }
+}
+
 void wkline_open(int n) {
   const long ncol = std::max(0, lfrbk.IZMWR - lfrbk.IZMWL + 1);
   wkline.I = pint.KMIN;
