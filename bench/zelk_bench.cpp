@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <string>
 
 #include "run/teamwait.hpp"
 #include "run/timeloop.hpp"
@@ -36,6 +37,11 @@ int main(int argc, char **argv) {
               "%.0f..%.0f nodes time %.3f s node-updates/s %.4g\n",
               wpl.MROT, nthr, omp_get_max_threads(), latc.NR, latc.NZ, latc.MTE, wind.NT - mp.KSTART,
               w0, w1, t, n / t);
+  // Peak resident size of the process (Linux), for the memory per mesh node.
+  std::ifstream st("/proc/self/status");
+  for (std::string line; std::getline(st, line);)
+    if (line.rfind("VmHWM:", 0) == 0)
+      std::printf("PEAK NMESH %ld %s\n", static_cast<long>(msz.NMESH), line.c_str() + 6);
   std::fflush(stdout);
   return 0;
 }
