@@ -32,8 +32,9 @@ std::vector<float> run_of(const std::string &deck, int group) {
 } // namespace
 
 // Groups of two, three and four steps against single steps: with the moving back and
-// with column 1 held, with the straight-line and the TAVO integration (for the
-// dipole), on one thread and on teams whose blocks are just wide enough.
+// with column 1 held, with the straight-line and the TAVO integration (for the dipole),
+// a counter-rotating beam and a wake line inside the pipe, on one thread and on teams
+// whose blocks are just wide enough.
 TEST(StepGroups, GroupsGiveTheBitsOfSingleSteps) {
   group_guard g;
   struct deck_case {
@@ -47,6 +48,8 @@ TEST(StepGroups, GroupsGiveTheBitsOfSingleSteps) {
       {"dipole, moving back", long_cavity("", 1)},
       {"dipole, whole mesh, TAVO", long_cavity(", LCBACK=F, LTAVO=T", 1)},
       {"dipole, MT = 4", long_cavity(", LCBACK=F", 1, 4)},
+      {"monopole, counter-rotating beam", long_cavity(", LCBACK=F, LCRBW=T, ZSEP=0.5", 0)},
+      {"dipole, wake line inside the pipe", long_cavity(", LNONAP=T, RWAK=0.005", 1)},
   };
   for (const deck_case &d : decks)
     for (int nt : {1, 3, 8}) {
