@@ -658,26 +658,11 @@ void sweep_back(const dsweep_t &s, int t, int T) {
   if (t < T - 1) put(s.h, k.b, hb);
 }
 
-// The sweep compiled for the vector widths of the processor (as the monopole sweep).
-[[gnu::always_inline]] inline void dsweep_any(const dsweep_t &s, int t, int T) {
+// The sweep of block t: a group of steps or one step (compiled for each instruction set
+// by sweep in step.hpp, as the monopole sweep).
+[[gnu::always_inline]] inline void sweep_any(const dsweep_t &s, int t, int T) {
   if (s.nst > 1) dsweepS_block(s, t, T);
   else dsweep_block(s, t, T);
-}
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define ZELK_WIDE_SWEEP 1
-[[gnu::target("arch=x86-64-v4,prefer-vector-width=256")]] void dsweep_v4(const dsweep_t &s, int t, int T) {
-  dsweep_any(s, t, T);
-}
-[[gnu::target("arch=x86-64-v3")]] void dsweep_v3(const dsweep_t &s, int t, int T) { dsweep_any(s, t, T); }
-#endif
-void dsweep_v1(const dsweep_t &s, int t, int T) { dsweep_any(s, t, T); }
-
-void sweep(int level, const dsweep_t &s, int t, int T) {
-#ifdef ZELK_WIDE_SWEEP
-  if (level >= 4) return dsweep_v4(s, t, T);
-  if (level >= 3) return dsweep_v3(s, t, T);
-#endif
-  dsweep_v1(s, t, T);
 }
 
 std::vector<float> dscratch; // private boundary columns of the blocks

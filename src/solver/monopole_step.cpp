@@ -351,31 +351,14 @@ void sweep_back(const sweep_t &s, int t, int T) {
   if (t < T - 1) std::copy(hb, hb + NR, s.hp + static_cast<long>(k.b - s.IZMWL) * NR);
 }
 
-// The sweep compiled for the instruction sets of the processor: AVX-512, AVX2 and the
-// baseline; the arithmetic is the same element by element (no contraction), so every
-// version gives the same bits. The AVX-512 version works on 8 floats per instruction as
-// AVX2 does: the columns start at every alignment, and a 64-byte load at an address that
-// is not a multiple of 64 reads two cache lines; measured on the bench deck, 16 floats per
+// The sweep of block t: a group of steps or one step. Compiled for each instruction set
+// (sweep in step.hpp); the AVX-512 version works on 8 floats per instruction as AVX2
+// does: the columns start at every alignment, and a 64-byte load at an address that is
+// not a multiple of 64 reads two cache lines; measured on the bench deck, 16 floats per
 // instruction ran 10 to 25 % slower.
 [[gnu::always_inline]] inline void sweep_any(const sweep_t &s, int t, int T) {
   if (s.nst > 1) sweepS_block(s, t, T);
   else sweep_block(s, t, T);
-}
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define ZELK_WIDE_SWEEP 1
-[[gnu::target("arch=x86-64-v4,prefer-vector-width=256")]] void sweep_v4(const sweep_t &s, int t, int T) {
-  sweep_any(s, t, T);
-}
-[[gnu::target("arch=x86-64-v3")]] void sweep_v3(const sweep_t &s, int t, int T) { sweep_any(s, t, T); }
-#endif
-void sweep_v1(const sweep_t &s, int t, int T) { sweep_any(s, t, T); }
-
-void sweep(int level, const sweep_t &s, int t, int T) {
-#ifdef ZELK_WIDE_SWEEP
-  if (level >= 4) return sweep_v4(s, t, T);
-  if (level >= 3) return sweep_v3(s, t, T);
-#endif
-  sweep_v1(s, t, T);
 }
 
 std::vector<float> scratch; // private boundary columns of the blocks

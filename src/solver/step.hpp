@@ -162,9 +162,31 @@ inline col_block_t col_block(int J0, int J1, const int *cut, int ncut, int t, in
 // The sweep of a step or a group of steps over its blocks, on tmax threads when par: each
 // thread sweeps its block, then puts its private end columns in place once all blocks
 // are swept; the blocks' times go into the balance bal of the mode. R is the sweep record
-// of a mode, with its routines sweep(level, s, t, T) and sweep_back(s, t, T). A team of
+// of a mode, with its routines sweep_any(s, t, T) and sweep_back(s, t, T). A team of
 // another size than asked for sweeps on its first thread alone (the cuts are for tmax
 // blocks).
+// The sweep of block t of T of the record s of a mode (its routine sweep_any, always
+// inlined) compiled for the instruction sets of the processor: AVX-512 (8 floats per
+// instruction), AVX2 and the baseline; the arithmetic is the same element by element (no
+// contraction), so every version gives the same bits. level as in vecisa.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define ZELK_WIDE_SWEEP 1
+template <class R>
+[[gnu::target("arch=x86-64-v4,prefer-vector-width=256")]] void sweep_v4(const R &s, int t, int T) {
+  sweep_any(s, t, T);
+}
+template <class R> [[gnu::target("arch=x86-64-v3")]] void sweep_v3(const R &s, int t, int T) {
+  sweep_any(s, t, T);
+}
+#endif
+template <class R> void sweep_v1(const R &s, int t, int T) { sweep_any(s, t, T); }
+template <class R> void sweep(int level, const R &s, int t, int T) {
+#ifdef ZELK_WIDE_SWEEP
+  if (level >= 4) return sweep_v4(s, t, T);
+  if (level >= 3) return sweep_v3(s, t, T);
+#endif
+  sweep_v1(s, t, T);
+}
 template <class R> void team_sweep(const R &s, int level, bool par, int tmax, balance_t &bal) {
   int nt = 1;
 #pragma omp parallel num_threads(tmax) if (par)
