@@ -93,9 +93,8 @@ void time_loop() {
       int nmax = groups ? std::min(stepping.GROUP, NT - k) : 1;
       if (next > k) nmax = std::min(nmax, next - k);
       int n = 1;
-      if (nmax > 1) n = MROT == 0 ? mefld_steps(k + 1, nmax) : hefld_steps(k + 1, nmax);
-      else if (MROT == 0) mefld(k + 1);
-      else if (MROT == 1) hefld(k + 1);
+      if (MROT == 0) n = mefld_steps(k + 1, nmax);
+      else if (MROT == 1) n = hefld_steps(k + 1, nmax);
       ahead = n - 1;
       slot = n > 1 ? 0 : -1; // a group leaves the wake line of each of its steps
     }

@@ -737,22 +737,13 @@ static dsweep_t hefld_open(int NSTEP, bool &par, int &tmax) {
   return s;
 }
 
-void hefld(int NSTEP) {
-  team_follow(); // the thread count of this step
-  if (latc.NR < 1 || latc.MTE < 1) return;
-  bool par;
-  int tmax;
-  dsweep_t s = hefld_open(NSTEP, par, tmax);
-  run_dsweep(s, par, tmax);
-  // Column 1 while the back of the window is there (heff7): it reads the new magnetic
-  // field of column 1 and writes electric components that no other update of the step reads.
-  heff7(NSTEP);
-  // The pair of this step.
-  step_close();
-}
+// One step: a group of one. Column 1 while the back of the window is there (heff7) comes
+// after the sweep: it reads the new magnetic field of column 1 and writes electric
+// components that no other update of the step reads.
+void hefld(int NSTEP) { hefld_steps(NSTEP, 1); }
 
 int hefld_steps(int NSTEP, int nmax) {
-  team_follow();
+  team_follow(); // the thread count of this group
   if (latc.NR < 1 || latc.MTE < 1) return 1;
   bool par;
   int tmax;

@@ -500,19 +500,11 @@ static void mefld_sweep(sweep_t &s, bool par, int tmax) {
   team_sweep(s, sweep_level(), par, tmax, balance[0]);
 }
 
-void mefld(int NSTEP) {
-  team_follow(); // the thread count of this step
-  if (latc.NR < 1 || latc.MTE < 1) return;
-  bool par;
-  int tmax;
-  sweep_t s = mefld_open(NSTEP, par, tmax);
-  mefld_sweep(s, par, tmax);
-  // The pair of this step.
-  step_close();
-}
+// One step: a group of one.
+void mefld(int NSTEP) { mefld_steps(NSTEP, 1); }
 
 int mefld_steps(int NSTEP, int nmax) {
-  team_follow();
+  team_follow(); // the thread count of this group
   if (latc.NR < 1 || latc.MTE < 1) return 1;
   bool par;
   int tmax;
