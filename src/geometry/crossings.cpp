@@ -53,6 +53,9 @@ void enter(long iz, int ir, float t) {
   TC(NFIT) = t;
 }
 
+// Turns of the parameter angle tried for each point of an ellipse (see ellipse()).
+constexpr int NCAND = 8;
+
 bool in_frame(long iz) { return iz >= lfrbk.IZFRL && iz <= lfrbk.IZFRR; }
 
 // Radius of mesh line i; an index off the mesh is a fitting failure.
@@ -303,6 +306,25 @@ void ellipse(int k, int code, int IPLOT, int &NPTW, int &IRLAST, int &IZLAST) {
 
   auto clamp1 = [](float v) { return std::fabs(v) > 1.0f ? (v > 0.0f ? 1.0f : -1.0f) : v; };
 
+  // The window starts at th1 in [-pi, pi] and spans at most a full turn, so it may
+  // reach up to 3 pi or down to -3 pi. The angles A of the two points on a mesh line lie
+  // in [0, 2 pi); each point is tried in the four turns that can meet the window:
+  // A and A - 2 pi first, then A + 2 pi (windows past 2 pi) and A - 4 pi (windows below
+  // -2 pi). A window of less than a full turn holds at most one of them (a full turn
+  // holds its two ends). The last two are formed so that they stay at or above 2 pi and
+  // below -2 pi in single precision: a window inside [-2 pi, 2 pi) never takes them.
+  auto turns = [&](const float A[2], float cand[NCAND]) {
+    const float twopi = 2.0f * PI;
+    cand[0] = A[0];
+    cand[1] = A[1];
+    cand[2] = A[0] - twopi;
+    cand[3] = A[1] - twopi;
+    cand[4] = A[0] + twopi;
+    cand[5] = A[1] + twopi;
+    cand[6] = cand[2] - twopi;
+    cand[7] = cand[3] - twopi;
+  };
+
   for (long iz = std::max<long>(izlo, lfrbk.IZFRL); iz <= std::min<long>(izhi, lfrbk.IZFRR); ++iz) {
     const float x = (static_cast<float>(iz - 1) * latc.DDZ - zc) / b;
     const float q = 1.0f - x * x;
@@ -311,8 +333,9 @@ void ellipse(int k, int code, int IPLOT, int &NPTW, int &IRLAST, int &IZLAST) {
     const float rr[2] = {rc + w, rc - w};
     float A[2];
     for (int n = 0; n < 2; ++n) A[n] = angle_asin(clamp1((rr[n] - rc) / a), clamp1(x));
-    const float cand[4] = {A[0], A[1], A[0] - 2.0f * PI, A[1] - 2.0f * PI};
-    for (int n = 0; n < 4; ++n) {
+    float cand[NCAND];
+    turns(A, cand);
+    for (int n = 0; n < NCAND; ++n) {
       if (cand[n] >= lo && cand[n] <= hi) enter(iz, line_of(rr[n % 2]), (cand[n] - lo) * sgn);
     }
   }
@@ -329,8 +352,9 @@ void ellipse(int k, int code, int IPLOT, int &NPTW, int &IRLAST, int &IZLAST) {
       A[n] = yc >= 0.0f ? std::acos(x) : 2.0f * PI - std::acos(x);
       if (!std::isfinite(A[n])) fit_failed();
     }
-    const float cand[4] = {A[0], A[1], A[0] - 2.0f * PI, A[1] - 2.0f * PI};
-    for (int n = 0; n < 4; ++n) {
+    float cand[NCAND];
+    turns(A, cand);
+    for (int n = 0; n < NCAND; ++n) {
       if (cand[n] >= lo && cand[n] <= hi) {
         const long iz = column_of(zz[n % 2], 1.0E-5f);
         if (in_frame(iz)) enter(iz, ir, (cand[n] - lo) * sgn);
