@@ -38,12 +38,12 @@ void setprm_mesh(float RAD, float &ZLFT, float &ZRGT, float &RMIN) {
   geo.ZL = static_cast<float>(latc.NZ) * latc.DDZ;
 
   // Points; a radius just below the axis (above -1, which marks arcs) counts as 0.
-  // In relative input a point half a radial step or more below the axis is a wall that
-  // the increments have carried through the axis, not a rounding of a point on it: it
-  // has no mesh line and stops here.
+  // A point half a radial step or more below the axis is no rounding of a point on it:
+  // a wall there (given so, or carried through the axis by the increments of relative
+  // input) has no mesh line and stops here.
   for (int i = 1; i <= latc.NPTS; ++i) {
     if (!(RR(i) > -1.0f)) continue;
-    if (mp.LADD && RR(i) <= -0.5f * gdr(1))
+    if (RR(i) <= -0.5f * gdr(1))
       stop_real("R OF CONTOUR LINE " + std::to_string(i), RR(i), "LIES BELOW THE AXIS: THE WALL MUST STAY AT R >= 0.");
     latc.IZ(i) = nint(ZZ(i) / latc.DDZ) + 1;
     latc.IR(i) = ird(RR(i));

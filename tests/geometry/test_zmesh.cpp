@@ -154,16 +154,52 @@ TEST_F(ZMesh, NzGivenCutsTheStructureAtTheFirstZone) {
 }
 
 TEST_F(ZMesh, RadiiOutsideTheMeshAreClampedAndWrittenBack) {
-  mesh_eighths();
-  auto c = pillbox();
-  set_contour(c);
-  geo.RR(4) = -0.5f; // a point just below the axis (above the marker codes)
-  run_mesh();
-  EXPECT_EQ(geo.RR(4), 0.0f);
-  EXPECT_EQ(latc.IR(4), 1);
-  EXPECT_EQ(latc.IZ(4), 7);
-  EXPECT_EQ(mp.RMIN, 0.0f);
-  EXPECT_EQ(icon.IRMIN, 1);
+  for (bool ladd : {false, true}) {
+    SCOPED_TRACE(ladd ? "relative input" : "absolute input");
+    reset_mesh_state();
+    mesh_eighths();
+    mp.LADD = ladd;
+    auto c = pillbox();
+    set_contour(c);
+    // A point below the axis by less than half a radial step is a rounding of one on it.
+    geo.RR(4) = -0.4f * 0.125f;
+    run_mesh();
+    EXPECT_EQ(geo.RR(4), 0.0f);
+    EXPECT_EQ(latc.IR(4), 1);
+    EXPECT_EQ(latc.IZ(4), 7);
+    EXPECT_EQ(mp.RMIN, 0.0f);
+    EXPECT_EQ(icon.IRMIN, 1);
+    EXPECT_TRUE(report().empty());
+  }
+}
+
+// A point half a radial step or more below the axis has no mesh line: it stops, in
+// absolute input as in relative input, whatever the line it stands on (a corner of the
+// cavity, the start of the pipe, a point far below). Arc markers (-1 to -4) are no points.
+TEST_F(ZMesh, PointBelowTheAxisStops) {
+  const struct {
+    int line;
+    float r;
+    const char *stop;
+  } cases[] = {
+      {4, -0.5f * 0.125f, " *** STOP *** R OF CONTOUR LINE 4 = -0.62500E-01 LIES BELOW THE AXIS: THE WALL MUST STAY AT R >= 0."},
+      {2, -0.25f, " *** STOP *** R OF CONTOUR LINE 2 = -0.25000     LIES BELOW THE AXIS: THE WALL MUST STAY AT R >= 0."},
+      {5, -0.99f, " *** STOP *** R OF CONTOUR LINE 5 = -0.99000     LIES BELOW THE AXIS: THE WALL MUST STAY AT R >= 0."},
+  };
+  for (bool ladd : {false, true})
+    for (const auto &c : cases) {
+      SCOPED_TRACE(std::string(ladd ? "relative" : "absolute") + " input, line " + std::to_string(c.line));
+      const std::vector<std::string> got = report_of_stop([&] {
+        reset_mesh_state();
+        mesh_eighths();
+        mp.LADD = ladd;
+        set_contour(pillbox());
+        geo.RR(c.line) = c.r;
+        run_mesh();
+      });
+      ASSERT_FALSE(got.empty());
+      EXPECT_EQ(got.back(), c.stop);
+    }
 }
 
 // Drive ring and wake line on the pillbox (pipe line 3, IRMIN 3, top line 5).

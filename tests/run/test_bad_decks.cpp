@@ -98,6 +98,11 @@ TEST(BadDecks, GeometryAndMeshRanges) {
        "FACE MUST BE PERPENDICULAR TO THE AXIS."},
       {"bad_wall_below_axis.in",
        " *** STOP *** R OF CONTOUR LINE 4 = -0.50000E-01 LIES BELOW THE AXIS: THE WALL MUST STAY AT R >= 0."},
+      // The same in absolute input: a cavity corner and a pipe start given below the axis.
+      {"bad_corner_below_axis.in",
+       " *** STOP *** R OF CONTOUR LINE 4 = -0.10000     LIES BELOW THE AXIS: THE WALL MUST STAY AT R >= 0."},
+      {"bad_pipe_below_axis.in",
+       " *** STOP *** R OF CONTOUR LINE 2 = -0.20000E-01 LIES BELOW THE AXIS: THE WALL MUST STAY AT R >= 0."},
       // A train of 2147483647 bunches: its length is refused at once, after the shape at
       // the centre has been summed over the bunches that reach it only.
       {"bad_train_huge.in", " *** STOP *** SIG =  0.10000E-01 GIVES A BUNCH TOO LONG FOR THE MESH"},
