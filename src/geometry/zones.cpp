@@ -110,6 +110,12 @@ void irdset(float RTOP) {
           ") IS USED; THE STRUCTURE IS CUT THERE.");
     nzcut_written = true;
   } else if (several) {
+    // A zone whose step is longer than the zone gets no mesh step of its own: its
+    // radii would all fall on the line below it (the structure cut there), and the
+    // step, never used, would still stand in the report and the plot titles.
+    if (n < 1)
+      stop_real("DDR(1)", d(1),
+                "LEAVES FEWER THAN 2 RADIAL MESH LINES" + rtext(40, "(A,G13.5,A)", " UP TO R =", RMARK(1), " M."));
     for (int k = 2; k <= 1000; ++k) {
       if (RMARK(k) == 0.0f)
         stop_real(indexed("RMARK", k), RMARK(k), "THE OUTER RADIUS OF THIS ZONE IS NOT GIVEN.");
@@ -124,6 +130,10 @@ void irdset(float RTOP) {
       n = nintb(q);
       if (n < 0)
         stop_real(indexed("RMARK", k), RMARK(k), "THE OUTER RADIUS LIES BELOW THE ZONE UNDER IT.");
+      if (n == 0)
+        stop_real(indexed("DDR", k), d(k),
+                  "LEAVES NO RADIAL MESH STEP" + rtext(60, "(A,G13.5,A,G13.5,A)", " FROM R =", XR(k - 1), " TO R =",
+                                                       RMARK(k), " M."));
       IRM(k) = IRM(k - 1) + n;
       XR(k) = XR(k - 1) + static_cast<float>(n) * d(k);
       lat2.NZONE = k;

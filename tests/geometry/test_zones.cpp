@@ -145,6 +145,11 @@ TEST_F(Zones, InputsThatCannotBuildAMeshStop) {
        " *** STOP *** RMARK(2) =   0.0000     THE OUTER RADIUS OF THIS ZONE IS NOT GIVEN."},
       {"RMARK(2) below zone 1", 0.1f, 0, 0, {0.5f, 0.25f}, {4.0f, 0.5f}, false,
        " *** STOP *** RMARK(2) =  0.50000     THE OUTER RADIUS LIES BELOW THE ZONE UNDER IT."},
+      // A zone whose step is longer than the zone would have no step of its own.
+      {"first of two zones without a step", 0.1f, 0, 0, {1.0E38f, 0.25f}, {0.75f, 1.5f}, false,
+       " *** STOP *** DDR(1) =  0.10000E+39 LEAVES FEWER THAN 2 RADIAL MESH LINES UP TO R =  0.75000     M."},
+      {"second zone without a step", 0.1f, 0, 0, {0.25f, 5.0f}, {0.75f, 1.5f}, false,
+       " *** STOP *** DDR(2) =   5.0000     LEAVES NO RADIAL MESH STEP FROM R =  0.75000     TO R =   3.0000     M."},
       {"negative DDZ", -0.1f, 0, 0, {0.5f}, {}, false,
        " *** STOP *** DDZ = -0.10000     THE Z MESH STEP MUST NOT BE NEGATIVE."},
   };

@@ -103,6 +103,11 @@ TEST(BadDecks, GeometryAndMeshRanges) {
        " *** STOP *** R OF CONTOUR LINE 4 = -0.10000     LIES BELOW THE AXIS: THE WALL MUST STAY AT R >= 0."},
       {"bad_pipe_below_axis.in",
        " *** STOP *** R OF CONTOUR LINE 2 = -0.20000E-01 LIES BELOW THE AXIS: THE WALL MUST STAY AT R >= 0."},
+      // Radial zones whose step is longer than the zone: no mesh step of their own.
+      {"bad_ddr_zone_no_step.in",
+       " *** STOP *** DDR(1) =  0.10000E+39 LEAVES FEWER THAN 2 RADIAL MESH LINES UP TO R =  0.20000E-01 M."},
+      {"bad_ddr_zone2_no_step.in",
+       " *** STOP *** DDR(2) =  0.50000     LEAVES NO RADIAL MESH STEP FROM R =  0.20000E-01 TO R =  0.10000     M."},
       // A train of 2147483647 bunches: its length is refused at once, after the shape at
       // the centre has been summed over the bunches that reach it only.
       {"bad_train_huge.in", " *** STOP *** SIG =  0.10000E-01 GIVES A BUNCH TOO LONG FOR THE MESH"},
