@@ -22,8 +22,8 @@ namespace {
 
 // Mesh-step title and the further-zone records k = 2 .. n, steps in mm.
 void mesh_titles(int n) {
-  rec(ndev.NTOP, "(1X,A,A,A,F6.3,A,2X,A,F6.3,A,A)", " TITLE 2.00 8.3 SIZE 1.40 ", "'", "DDZ=",
-      latc.DDZ * 1000.0f, " mm,", "DDR=", latc.DDR(1) * 1000.0f, " mm", "'");
+  rec(ndev.NTOP, "(1X,A,A,A,A,A,2X,A,A,A)", " TITLE 2.00 8.3 SIZE 1.40 ", "'", "DDZ=",
+      title_length(latc.DDZ, 1000.0f, " mm"), ",", "DDR=", title_length(latc.DDR(1), 1000.0f, " mm"), "'");
   plot_zone_steps(n);
 }
 

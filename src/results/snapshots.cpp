@@ -105,7 +105,8 @@ void start(int i, int j, int di, int dj, int dir) {
 void level_titles(bool LPLE, float ZLO, float ZHI, float DZ) {
   auto shown = [](float v) { return std::isfinite(v) ? v : 0.0f; };
   const int u = ndev.NTOP;
-  rec(u, "(1X,A,A,A,F6.3,A,A)", " TITLE 2.00 8.3 SIZE 1.40 ", "'", "SIG=", latc.SIG * 100.0f, " cm,", "'");
+  rec(u, "(1X,A,A,A,A,A,A)", " TITLE 2.00 8.3 SIZE 1.40 ", "'", "SIG=", title_length(latc.SIG, 100.0f, " cm"), ",",
+      "'");
   rec(u, "(1X,A,1X,A,2X,A,1P,E10.3,A,1P,E10.3,A,A)", " MORE", "'", "Min/Max=", shown(ZLO), "/", shown(ZHI),
       LPLE ? "(C)," : "(A),", "'");
   rec(u, "(1X,A,1X,A,2X,A,1P,E10.3,A,A)", " MORE", "'", LPLE ? "Flux Between Lines=" : "Current Between Lines=",

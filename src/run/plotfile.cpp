@@ -1,6 +1,8 @@
 // Plot command file: frame header, titles, limits, points and curve pieces.
 #include "run/plotfile.hpp"
 
+#include <cmath>
+
 #include "geometry/mesh.hpp"
 #include "run/constants.hpp"
 #include "run/params.hpp"
@@ -75,17 +77,25 @@ int plot_zone_count() {
   return n;
 }
 
+std::string title_length(float metres, float scale, const char *unit) {
+  const float v = metres * scale;
+  if (std::isfinite(v)) {
+    std::string t = rtext(6, "(F6.3)", v);
+    if (t.find('*') == std::string::npos) return t + unit;
+  }
+  return rtext(10, "(1P,E10.3)", metres) + " m";
+}
+
 void plot_mode_title() {
   const int u = ndev.NTOP;
-  rec(u, "(1X,A,A,A,I2,A,2X,A,F6.3,A,A,/,1X,A,1X,A,2X,A,F6.3,A,2X,A,F6.3,A,A)",
-      " TITLE 2.00 8.3 SIZE 1.40 ", "'", "MROT=", wpl.MROT, ",", "SIG=", latc.SIG * 100.0f,
-      " cm,", "'", " MORE", "'", "DDZ=", latc.DDZ * 1000.0f, " mm,", "DDR=",
-      latc.DDR(1) * 1000.0f, " mm", "'");
+  rec(u, "(1X,A,A,A,I2,A,2X,A,A,A,A,/,1X,A,1X,A,2X,A,A,A,2X,A,A,A)", " TITLE 2.00 8.3 SIZE 1.40 ", "'",
+      "MROT=", wpl.MROT, ",", "SIG=", title_length(latc.SIG, 100.0f, " cm"), ",", "'", " MORE", "'", "DDZ=",
+      title_length(latc.DDZ, 1000.0f, " mm"), ",", "DDR=", title_length(latc.DDR(1), 1000.0f, " mm"), "'");
 }
 
 void plot_zone_steps(int n) {
   for (int k = 2; k <= n; ++k)
-    rec(ndev.NTOP, "(1X,A,1X,A,A,F6.3,A,A)", " MORE", "'", ", ", latc.DDR(k) * 1000.0f, " mm", "'");
+    rec(ndev.NTOP, "(1X,A,1X,A,A,A,A)", " MORE", "'", ", ", title_length(latc.DDR(k), 1000.0f, " mm"), "'");
 }
 
 void plot_limits(float xmin, float xmax, float ymin, float ymax) {

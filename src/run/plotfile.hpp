@@ -30,6 +30,10 @@ void plot_limits(float xmin, float xmax, float ymin, float ymax);
 // Number of radial zone steps for the titles: 1 + the consecutive non-zero entries
 // DDR(2), DDR(3), ... (the count stops at the end of the table). The frames cap it.
 int plot_zone_count();
+// A length in a frame title: metres times scale in F6.3 followed by unit (" mm", " cm"),
+// or, when that field cannot hold it (or the product overflows), the length in metres in
+// 1P,E10.3 followed by " m", so that no title shows asterisks or an infinity.
+std::string title_length(float metres, float scale, const char *unit);
 // The mode, bunch and mesh-step title (two records): MROT, SIG in cm, DDZ and DDR(1)
 // in mm. Wake and spectrum frames.
 void plot_mode_title();

@@ -1,6 +1,7 @@
 // Plot command file: curve pieces of at most 1021 points and the frame header.
 #include <gtest/gtest.h>
 
+#include "geometry/mesh.hpp"
 #include "run/constants.hpp"
 #include "run/params.hpp"
 #include "run/plotfile.hpp"
@@ -72,4 +73,40 @@ TEST(PlotFile, FrameHeaderRecords) {
   EXPECT_EQ(r[8], "  TITLE BOTTOM 'Z-axis (m)'");
   EXPECT_EQ(r[9], "  TITLE LEFT   'R-axis (m)'");
   uclose(ndev.NTOP);
+}
+
+// Lengths in the titles: the F6.3 field of mm or cm as long as it holds the value, the
+// length in metres otherwise; never asterisks of a full field nor an infinity from a
+// product beyond the single-precision range.
+TEST(PlotFile, TitleLengthsFitTheirField) {
+  const struct {
+    float metres, scale;
+    const char *unit, *want;
+  } cases[] = {
+      {0.002f, 1000.0f, " mm", " 2.000 mm"},
+      {0.0999994f, 1000.0f, " mm", "99.999 mm"},
+      {0.0999996f, 1000.0f, " mm", " 1.000E-01 m"}, // rounds to 100.000: too wide
+      {0.15f, 1000.0f, " mm", " 1.500E-01 m"},
+      {1.0E38f, 1000.0f, " mm", " 1.000E+38 m"},   // times 1000 beyond the range
+      {3.4028235E38f, 1000.0f, " mm", " 3.403E+38 m"},
+      {0.01f, 100.0f, " cm", " 1.000 cm"},
+      {1.5f, 100.0f, " cm", " 1.500E+00 m"},
+  };
+  for (const auto &c : cases) EXPECT_EQ(title_length(c.metres, c.scale, c.unit), c.want) << c.metres;
+
+  // The mode title and the further zone steps with such lengths.
+  latc.SIG = 1.5f;
+  latc.DDZ = 0.002f;
+  latc.DDR(1) = 1.0E38f;
+  latc.DDR(2) = 0.5f;
+  wpl.MROT = 0;
+  uopen_mem(ndev.NTOP);
+  plot_mode_title();
+  plot_zone_steps(2);
+  EXPECT_EQ(umem(ndev.NTOP), (std::vector<std::string>{"  TITLE 2.00 8.3 SIZE 1.40 'MROT= 0,  SIG= 1.500E+00 m,'",
+                                                       "  MORE '  DDZ= 2.000 mm,  DDR= 1.000E+38 m'",
+                                                       "  MORE ',  5.000E-01 m'"}));
+  uclose(ndev.NTOP);
+  latc = latc_t{};
+  wpl = wpl_t{};
 }
