@@ -23,9 +23,6 @@ void heading(const char *text) { rec(U, "(/1X,A)", text); }
 // A switch line: the label, then the switch in L1.
 void swline(const char *label, bool x) { rec(U, "(1X,A,L1)", label, x); }
 
-// Radius of radial mesh line i (0 outside the radial mesh).
-float grat(int i) { return i >= 1 && i <= gr_data.gr.size() ? gr(i) : 0.0f; }
-
 // The upper frequency of the spectra, sqrt(2 ln EXPFAC)/(2 pi SIG), and the derived
 // CUTOFF of every run need EXPFAC > 1.
 void expfac_stop() {
@@ -33,6 +30,8 @@ void expfac_stop() {
 }
 
 } // namespace
+
+float grat(int i) { return i >= 1 && i <= gr_data.gr.size() ? gr(i) : 0.0f; }
 
 void prfile(bool LSAV, bool LREC, bool LCPUTM, float TSOS, float TMAX) {
   heading("$FILE:");

@@ -5,6 +5,9 @@
 // prplot, prprin.
 #pragma once
 
+// Radius of radial mesh line i for the echo lines (0 outside the radial mesh).
+float grat(int i);
+
 void prfile(bool LSAV, bool LREC, bool LCPUTM, float TSOS, float TMAX);
 void prboun();
 // Sets msz.NP in every run; MTREC (recommended MT) and RATIO (max DDZ/DDR) are results.
