@@ -40,6 +40,7 @@ inline void reset_records() {
   eline = eline_t{};
   nzin = nzin_t{};
   lfrbk = lfrbk_t{};
+  tstep = tstep_t{};
   parcom = parcom_t{};
   napprm = napprm_t{};
   napcom = napcom_t{};

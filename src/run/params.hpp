@@ -125,8 +125,6 @@ struct mprog_t {
   float TSNAP = 0.0f, DTSNAP = 0.0f;
   int KSNAP = 0;
   float CUTOFF0 = 0.0f;
-  int MTREC = 0;
-  float RATIO = 0.0f;
   bool LFFTANY = false;
   bool LOGT = false;
   float FAC = 0.0f;
