@@ -10,12 +10,12 @@
 // Bunch model (cals, cdis, qkar).
 struct cals_t {
   float CNORM = 0.0f;  // normalisation sum of the sampled shape
-  float SIGCUT = 5.0f; // ISIG as a real
+  float SIGCUT = 0.0f; // ISIG as a real
 };
 struct cdis_t {
   float ZHALF = 0.0f; // half extent of the charge distribution (m)
   float BSEP = 0.0f;  // distance between the bunches of a train (m)
-  int NBUNCH = 1;     // 1 Gaussian, > 1 train, < 1 triangle
+  int NBUNCH = 0;     // 1 Gaussian, > 1 train, < 1 triangle
 };
 struct qkar_t {
   int NQ = 0;        // entries of qkst filled: NINT(2*ZHALF/DDZ) + 2
