@@ -100,7 +100,8 @@ std::vector<save_item> save_record(int n) {
   for (const deckvar_t &v : deck_table())
     if (v.srec == n) items.push_back({v.spos, deck_item(v)});
   std::vector<save_item> r(items.size(), save_item{"", save_kind::real, nullptr});
-  for (const placed_item &p : items) r[static_cast<std::size_t>(p.pos - 1)] = p.it;
+  for (const placed_item &p : items)
+    if (p.pos >= 1 && static_cast<std::size_t>(p.pos) <= r.size()) r[static_cast<std::size_t>(p.pos - 1)] = p.it;
   return r;
 }
 
