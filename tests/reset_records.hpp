@@ -4,6 +4,7 @@
 // they are; a test that needs them allocates them itself.
 #pragma once
 #include "geometry/mesh.hpp"
+#include "run/deck.hpp"
 #include "run/params.hpp"
 #include "solver/fields.hpp"
 
@@ -40,8 +41,11 @@ inline void reset_records() {
   eline = eline_t{};
   nzin = nzin_t{};
   lfrbk = lfrbk_t{};
+  tstep = tstep_t{};
   parcom = parcom_t{};
   napprm = napprm_t{};
   napcom = napcom_t{};
   pint = pint_t{};
+  // The defaults of the deck variables, as a fresh process sets them first.
+  prmini();
 }

@@ -44,8 +44,8 @@ struct icon_t { int IZLFT = 0, IZRGT = 0, IRMIN = 0; };
 // Record pipe: radial lines of the left and right pipe radii (the instance is named
 // pipes: pipe is the POSIX function that <csignal> and <unistd.h> declare).
 struct pipe_t { int IRPL = 0, IRPR = 0; };
-// Optional radii and coordinates; any negative value = not given.
-struct offs_t { float RDRIVE = -1.0f, ZCF = -1.0f, ZCT = -1.0f, RWAK = -1.0f; };
+// Optional radii and coordinates; any negative value = not given (their defaults).
+struct offs_t { float RDRIVE = 0.0f, ZCF = 0.0f, ZCT = 0.0f, RWAK = 0.0f; };
 
 // Radial zones (lat2, lat3).
 struct lat2_t {

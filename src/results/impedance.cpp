@@ -19,83 +19,6 @@ namespace {
 
 constexpr int NF = 624; // spectrum points
 
-// Label tables by IALEG: main title (A40), bottom title (A17), left title (A34) and the
-// case marks of the left title (A34) that the plotting program reads under it.
-const char *const ALEG[20] = {
-    "",
-    "    Real Part of Azimuthal Impedance    ",
-    " Imaginary Part of Azimuthal Impedance  ",
-    "   Real Part of Transverse Impedance    ",
-    " Imaginary Part of Transverse Impedance ",
-    "  Real Part of Longitudinal Impedance   ",
-    "Imaginary Part of Longitudinal Impedance",
-    "  Real Part of Longitudinal Impedance   ",
-    "Imaginary Part of Longitudinal Impedance",
-    "    Real Part of Long.+Log Impedance    ",
-    " Imaginary Part of Long.+Log Impedance  ",
-    "   Frequency Spectrum of Loss Factor    ",
-    " Loss Factor Spectrum Integrated upto F ",
-    "   Spectrum of Long.+Log Loss Factor    ",
-    "Long.+Log Loss Factor Integrated upto F ",
-    " Azimuthal Impedance Integrated upto F  ",
-    " Transverse Impedance Integrated upto F ",
-    "Longitudinal Impedance Integrated upto F",
-    "Longitudinal Impedance Integrated upto F",
-    " Long.+Log Impedance Integrated upto F  ",
-};
-const char *const TITLB[20] = {
-    "",
-    "Frequency f (GHz)", "Frequency f (GHz)", "Frequency f (GHz)", "Frequency f (GHz)",
-    "Frequency f (GHz)", "Frequency f (GHz)", "Frequency f (GHz)", "Frequency f (GHz)",
-    "Frequency f (GHz)", "Frequency f (GHz)", "Frequency f (GHz)", "Frequency F (GHz)",
-    "Frequency f (GHz)", "Frequency F (GHz)", "Frequency F (GHz)", "Frequency F (GHz)",
-    "Frequency F (GHz)", "Frequency F (GHz)", "Frequency F (GHz)",
-};
-const char *const TITLE_L[20] = {
-    "",
-    "               Real Z2A1  (kW/m)  ",
-    "               Imag Z2A1  (kW/m)  ",
-    "               Real Z2T1  (kW/m)  ",
-    "               Imag Z2T1  (kW/m)  ",
-    "               Real Z2L1  (kW)    ",
-    "               Imag Z2L1  (kW)    ",
-    "            Real Z2L1  (kW/m**2)  ",
-    "            Imag Z2L1  (kW/m**2)  ",
-    "             Real Z2L+LOG1  (kW)  ",
-    "             Imag Z2L+LOG1  (kW)  ",
-    "             dk2L1/df  (V/pC/GHz) ",
-    "                  k2L1(F)  (V/pC) ",
-    "             dk2L1/df  (V/pC/GHz) ",
-    "                  k2L1(F)  (V/pC) ",
-    "   I02F10101  Re Z2A1df (kWXGHz/m)",
-    "   I02F10101  Re Z2T1df (kWXGHz/m)",
-    "     I02F10101  Re Z2L1df (kWXGHz)",
-    "I02F10101  Re Z2L1df (kWXGHz/m**2)",
-    "     I02F10101  Re Z2L1df (kWXGHz)",
-};
-const char *const CASET[20] = {
-    "",
-    "                     V V    F     ",
-    "                     V V    F     ",
-    "                     V V    F     ",
-    "                     V V    F     ",
-    "                     V V    F     ",
-    "                     V V    F     ",
-    "                  V V    F        ",
-    "                  V V    F        ",
-    "                   V     V    F   ",
-    "                   V     V    F   ",
-    "               V V                ",
-    "                   V V            ",
-    "               V V                ",
-    "                   V V            ",
-    "   MZX ZXY Z      V V     FM      ",
-    "   MZX ZXY Z      V V     FM      ",
-    "     MZX ZXY Z      V V     FM    ",
-    "MZX ZXY Z      V V     FM         ",
-    "     MZX ZXY Z      V V     FM    ",
-};
-
 // A value beyond the range of a 32-bit real is limited to +-3.4028235E+38.
 float lim(double v) {
   if (v > FLT_MAX) return FLT_MAX;
@@ -191,7 +114,8 @@ int label_of(int KIND, int frame, int MROT) {
 void spectrum_frame(const fix1<std::string, 10> &TITLE, int IALEG, const arr1<float> &FR,
                     const arr1<float> &Y, float FMAX, const arr1<float> &BS, float M) {
   const int u = ndev.NTOP;
-  plot_header(PK_SPECTRA, ALEG[IALEG], TITLB[IALEG], TITLE_L[IALEG], CASET[IALEG], &TITLE);
+  const spectrum_label_t &lab = SPECTRUM_LABEL[IALEG];
+  plot_header(PK_SPECTRA, lab.MAIN, lab.BOTTOM, lab.LEFT, lab.CASES, &TITLE);
   plot_datetime();
   plot_mode_title();
   const int nzs = plot_zone_count();

@@ -28,45 +28,6 @@ const char *const WKPT[6] = {
     "    WZ  (V/pC)    ",
 };
 
-// Curve names, frequency heads and value heads of the spectrum blocks, by IALEG.
-const char *const ZALEG[20] = {
-    "",
-    "REAL PART OF AZIMUTHAL IMPEDANCE                         ",
-    "IMAGINARY PART OF AZIMUTHAL IMPEDANCE                    ",
-    "REAL PART OF TRANSVERSE IMPEDANCE                        ",
-    "IMAGINARY PART OF TRANSVERSE IMPEDANCE                   ",
-    "REAL PART OF LONGITUDINAL IMPEDANCE                      ",
-    "IMAGINARY PART OF LONGITUDINAL IMPEDANCE                 ",
-    "REAL PART OF LONGITUDINAL IMPEDANCE                      ",
-    "IMAGINARY PART OF LONGITUDINAL IMPEDANCE                 ",
-    "REAL PART OF LONGITUDINAL+LOG IMPEDANCE                  ",
-    "IMAGINARY PART OF LONGITUDINAL+LOG IMPEDANCE             ",
-    "FREQUENCY SPECTRUM OF LONGITUDINAL LOSS FACTOR           ",
-    "LONGITUDINAL LOSS FACTOR INTEGRATED OVER FREQUENCY UPTO F",
-    "FREQUENCY SPECTRUM OF LONGITUDINAL+LOG LOSS FACTOR       ",
-    "LONG.+LOG LOSS FACTOR INTEGRATED OVER FREQUENCY UPTO F   ",
-    "AZIMUTHAL IMPEDANCE INTEGRATED OVER FREQUENCY UPTO F     ",
-    "TRANSVERSE IMPEDANCE INTEGRATED OVER FREQUENCY UPTO F    ",
-    "LONGITUDINAL IMPEDANCE INTEGRATED OVER FREQUENCY UPTO F  ",
-    "LONGITUDINAL IMPEDANCE INTEGRATED OVER FREQUENCY UPTO F  ",
-    "LONG.+LOG IMPEDANCE INTEGRATED OVER FREQUENCY UPTO F     ",
-};
-const char *const ZTITLB[20] = {
-    "",
-    "Freq. f (GHz)", "Freq. f (GHz)", "Freq. f (GHz)", "Freq. f (GHz)", "Freq. f (GHz)",
-    "Freq. f (GHz)", "Freq. f (GHz)", "Freq. f (GHz)", "Freq. f (GHz)", "Freq. f (GHz)",
-    "Freq. f (GHz)", "Freq. F (GHz)", "Freq. f (GHz)", "Freq. F (GHz)", "Freq. F (GHz)",
-    "Freq. F (GHz)", "Freq. F (GHz)", "Freq. F (GHz)", "Freq. F (GHz)",
-};
-const char *const ZTITLE[20] = {
-    "",
-    "Real Z (kOhm/m)  ", "Imag Z (kOhm/m)  ", "Real Z (kOhm/m)  ", "Imag Z (kOhm/m)  ",
-    "Real Z (kOhm)    ", "Imag Z (kOhm)    ", "Real Z(kOhm/m**2)", "Imag Z(kOhm/m**2)",
-    "Real Z+LOG (kOhm)", "Imag Z+LOG (kOhm)", "dk/df (V/pC/GHz) ", "k(F) (V/pC)      ",
-    "dk/df (V/pC/GHz) ", "k(F) (V/pC)      ", "ReZ*f(kOhm-GHz/m)", "ReZ*f(kOhm-GHz/m)",
-    "ReZ*f (kOhm-GHz) ", "ReZ*f(kOhmGHz/m2)", "ReZ*f (kOhm-GHz) ",
-};
-
 // Records 1 to 4 of a block: curve name, run title, date, time, MROT, points.
 void block_head(const fix1<std::string, 10> &TITLE, const std::string &aleg,
                 const char *alegfmt, int npoints) {
@@ -78,6 +39,88 @@ void block_head(const fix1<std::string, 10> &TITLE, const std::string &aleg,
 }
 
 } // namespace
+
+// Labels of a spectrum curve, by IALEG (1 .. 19): on its plot frame and on its block of
+// the table file.
+const spectrum_label_t SPECTRUM_LABEL[20] = {
+    {"", "", "", "", "", "", ""},
+    {"    Real Part of Azimuthal Impedance    ", "Frequency f (GHz)",
+     "               Real Z2A1  (kW/m)  ", "                     V V    F     ",
+     "REAL PART OF AZIMUTHAL IMPEDANCE                         ",
+     "Freq. f (GHz)", "Real Z (kOhm/m)  "},
+    {" Imaginary Part of Azimuthal Impedance  ", "Frequency f (GHz)",
+     "               Imag Z2A1  (kW/m)  ", "                     V V    F     ",
+     "IMAGINARY PART OF AZIMUTHAL IMPEDANCE                    ",
+     "Freq. f (GHz)", "Imag Z (kOhm/m)  "},
+    {"   Real Part of Transverse Impedance    ", "Frequency f (GHz)",
+     "               Real Z2T1  (kW/m)  ", "                     V V    F     ",
+     "REAL PART OF TRANSVERSE IMPEDANCE                        ",
+     "Freq. f (GHz)", "Real Z (kOhm/m)  "},
+    {" Imaginary Part of Transverse Impedance ", "Frequency f (GHz)",
+     "               Imag Z2T1  (kW/m)  ", "                     V V    F     ",
+     "IMAGINARY PART OF TRANSVERSE IMPEDANCE                   ",
+     "Freq. f (GHz)", "Imag Z (kOhm/m)  "},
+    {"  Real Part of Longitudinal Impedance   ", "Frequency f (GHz)",
+     "               Real Z2L1  (kW)    ", "                     V V    F     ",
+     "REAL PART OF LONGITUDINAL IMPEDANCE                      ",
+     "Freq. f (GHz)", "Real Z (kOhm)    "},
+    {"Imaginary Part of Longitudinal Impedance", "Frequency f (GHz)",
+     "               Imag Z2L1  (kW)    ", "                     V V    F     ",
+     "IMAGINARY PART OF LONGITUDINAL IMPEDANCE                 ",
+     "Freq. f (GHz)", "Imag Z (kOhm)    "},
+    {"  Real Part of Longitudinal Impedance   ", "Frequency f (GHz)",
+     "            Real Z2L1  (kW/m**2)  ", "                  V V    F        ",
+     "REAL PART OF LONGITUDINAL IMPEDANCE                      ",
+     "Freq. f (GHz)", "Real Z(kOhm/m**2)"},
+    {"Imaginary Part of Longitudinal Impedance", "Frequency f (GHz)",
+     "            Imag Z2L1  (kW/m**2)  ", "                  V V    F        ",
+     "IMAGINARY PART OF LONGITUDINAL IMPEDANCE                 ",
+     "Freq. f (GHz)", "Imag Z(kOhm/m**2)"},
+    {"    Real Part of Long.+Log Impedance    ", "Frequency f (GHz)",
+     "             Real Z2L+LOG1  (kW)  ", "                   V     V    F   ",
+     "REAL PART OF LONGITUDINAL+LOG IMPEDANCE                  ",
+     "Freq. f (GHz)", "Real Z+LOG (kOhm)"},
+    {" Imaginary Part of Long.+Log Impedance  ", "Frequency f (GHz)",
+     "             Imag Z2L+LOG1  (kW)  ", "                   V     V    F   ",
+     "IMAGINARY PART OF LONGITUDINAL+LOG IMPEDANCE             ",
+     "Freq. f (GHz)", "Imag Z+LOG (kOhm)"},
+    {"   Frequency Spectrum of Loss Factor    ", "Frequency f (GHz)",
+     "             dk2L1/df  (V/pC/GHz) ", "               V V                ",
+     "FREQUENCY SPECTRUM OF LONGITUDINAL LOSS FACTOR           ",
+     "Freq. f (GHz)", "dk/df (V/pC/GHz) "},
+    {" Loss Factor Spectrum Integrated upto F ", "Frequency F (GHz)",
+     "                  k2L1(F)  (V/pC) ", "                   V V            ",
+     "LONGITUDINAL LOSS FACTOR INTEGRATED OVER FREQUENCY UPTO F",
+     "Freq. F (GHz)", "k(F) (V/pC)      "},
+    {"   Spectrum of Long.+Log Loss Factor    ", "Frequency f (GHz)",
+     "             dk2L1/df  (V/pC/GHz) ", "               V V                ",
+     "FREQUENCY SPECTRUM OF LONGITUDINAL+LOG LOSS FACTOR       ",
+     "Freq. f (GHz)", "dk/df (V/pC/GHz) "},
+    {"Long.+Log Loss Factor Integrated upto F ", "Frequency F (GHz)",
+     "                  k2L1(F)  (V/pC) ", "                   V V            ",
+     "LONG.+LOG LOSS FACTOR INTEGRATED OVER FREQUENCY UPTO F   ",
+     "Freq. F (GHz)", "k(F) (V/pC)      "},
+    {" Azimuthal Impedance Integrated upto F  ", "Frequency F (GHz)",
+     "   I02F10101  Re Z2A1df (kWXGHz/m)", "   MZX ZXY Z      V V     FM      ",
+     "AZIMUTHAL IMPEDANCE INTEGRATED OVER FREQUENCY UPTO F     ",
+     "Freq. F (GHz)", "ReZ*f(kOhm-GHz/m)"},
+    {" Transverse Impedance Integrated upto F ", "Frequency F (GHz)",
+     "   I02F10101  Re Z2T1df (kWXGHz/m)", "   MZX ZXY Z      V V     FM      ",
+     "TRANSVERSE IMPEDANCE INTEGRATED OVER FREQUENCY UPTO F    ",
+     "Freq. F (GHz)", "ReZ*f(kOhm-GHz/m)"},
+    {"Longitudinal Impedance Integrated upto F", "Frequency F (GHz)",
+     "     I02F10101  Re Z2L1df (kWXGHz)", "     MZX ZXY Z      V V     FM    ",
+     "LONGITUDINAL IMPEDANCE INTEGRATED OVER FREQUENCY UPTO F  ",
+     "Freq. F (GHz)", "ReZ*f (kOhm-GHz) "},
+    {"Longitudinal Impedance Integrated upto F", "Frequency F (GHz)",
+     "I02F10101  Re Z2L1df (kWXGHz/m**2)", "MZX ZXY Z      V V     FM         ",
+     "LONGITUDINAL IMPEDANCE INTEGRATED OVER FREQUENCY UPTO F  ",
+     "Freq. F (GHz)", "ReZ*f(kOhmGHz/m2)"},
+    {" Long.+Log Impedance Integrated upto F  ", "Frequency F (GHz)",
+     "     I02F10101  Re Z2L1df (kWXGHz)", "     MZX ZXY Z      V V     FM    ",
+     "LONG.+LOG IMPEDANCE INTEGRATED OVER FREQUENCY UPTO F     ",
+     "Freq. F (GHz)", "ReZ*f (kOhm-GHz) "},
+};
 
 std::vector<std::string> title9(const fix1<std::string, 10> &TITLE) {
   std::vector<std::string> t;
@@ -104,8 +147,9 @@ void zprin(const fix1<std::string, 10> &TITLE, const arr1<float> &FR, const arr1
            int NF, int IALEG) {
   const int u = ndev.NPOT;
   const int ia = IALEG >= 1 && IALEG <= 19 ? IALEG : 1;
-  block_head(TITLE, ZALEG[ia], "(1X,1X,A,A57/1X,1X,9A8)", NF);
-  rec(u, "(1X,1X,A13,1X,A17)", ZTITLB[ia], ZTITLE[ia]);
+  const spectrum_label_t &lab = SPECTRUM_LABEL[ia];
+  block_head(TITLE, lab.NAME, "(1X,1X,A,A57/1X,1X,9A8)", NF);
+  rec(u, "(1X,1X,A13,1X,A17)", lab.FREQHEAD, lab.VALHEAD);
   for (long i = 1; i <= NF; ++i) {
     const float f = i <= FR.size() ? FR(i) : 0.0f;
     const float y = i <= Y.size() ? Y(i) : 0.0f;

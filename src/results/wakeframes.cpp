@@ -23,8 +23,8 @@ const char *const ALEGW[5] = {"Charge Density", "Azimuthal     ", "Transverse   
 const char *const ALEGA[5] = {"Charge Density    ", "Azimuthal Wake    ", "Transverse Wake   ",
                               "Longitudinal Wake ", "With Log. Term    "};
 
-// Style word of a curve: the monopole row for MROT below 0, the dipole row for MROT of
-// 1 and above.
+// Style word of a curve: the monopole row for MROT of 0 and below, the dipole row for
+// MROT of 1 and above.
 const char *style_of(int KIND, int MROT) {
   const int m = MROT <= 0 ? 0 : 1;
   return CURV[KIND + 5 * m - 1];

@@ -13,161 +13,186 @@
 #include "run/units.hpp"
 #include "solver/fields.hpp"
 
-// ------------------------------------------------------------------ the groups
-// The order of the variables is the order in which the deck reader knows them.
+// ------------------------------------------------------------------ the deck table
+// Every variable of the deck groups, group by group in the order in which the deck
+// reader knows them, with its home, its default and its place in the save file. The
+// namelist groups, the defaults and the saved inputs are all taken from here.
 
 namespace {
 
-nlvar vi(const char *n, int &x) { return {n, 'I', &x, 1}; }
-nlvar vr(const char *n, float &x) { return {n, 'R', &x, 1}; }
-nlvar vl(const char *n, bool &x) { return {n, 'L', &x, 1}; }
-template <long N> nlvar vra(const char *n, fix1<float, N> &a) {
-  return {n, 'R', a.data(), static_cast<int>(N)};
+constexpr float T = 1.0f, F = 0.0f; // switch defaults
+
+deckvar_t I(const char *n, const char *g, int &x, deck_preset d, float def, int rec = 0, int pos = 0) {
+  return {n, g, 'I', &x, 1, d, def, rec, pos};
+}
+deckvar_t R(const char *n, const char *g, float &x, deck_preset d, float def, int rec = 0, int pos = 0) {
+  return {n, g, 'R', &x, 1, d, def, rec, pos};
+}
+deckvar_t L(const char *n, const char *g, bool &x, deck_preset d, float def, int rec = 0, int pos = 0) {
+  return {n, g, 'L', &x, 1, d, def, rec, pos};
+}
+template <long LEN>
+deckvar_t RA(const char *n, const char *g, fix1<float, LEN> &a, deck_preset d, float def, int rec = 0,
+             int pos = 0) {
+  return {n, g, 'R', a.data(), static_cast<int>(LEN), d, def, rec, pos};
 }
 
-std::vector<nlvar> prin_vars() {
-  return {vl("LPRW", mp.LPRW),   vl("LMATPR", mp.LMATPR), vl("LSVW", mp.LSVW),
-          vl("LSVF", ffts.LSVF), vl("LSVWL", wps.LSVWL),  vl("LSVWA", wps.LSVWA),
-          vl("LSVWT", wps.LSVWT), vl("LPPW", mp.LPPW)};
+// Preset by prmini, by irdini (the mesh description), by rzinit; N: no default.
+constexpr deck_preset P = PRESET_PRMINI, M = PRESET_IRDINI, U = PRESET_RZINIT, N = PRESET_NONE;
+
+} // namespace
+
+const std::vector<deckvar_t> &deck_table() {
+  static const std::vector<deckvar_t> t{
+      // name, group, home, preset, default; save record and place
+      L("LSAV", "FILE", mp.LSAV, P, F),
+      I("ITEST", "FILE", mp.ITEST, P, 0),
+      L("LREC", "FILE", mp.LREC, P, F),
+      L("LCPUTM", "FILE", mp.LCPUTM, P, F),
+      R("TSOS", "FILE", mp.TSOS, P, 5.0f),
+      R("TMAX", "FILE", mp.TMAX, P, 3600.0f),
+
+      I("IZL", "BOUN", mp.IZL, N, 0),
+      I("IZR", "BOUN", mp.IZR, N, 0),
+
+      I("NR", "MESH", latc.NR, M, 0),
+      I("NZ", "MESH", latc.NZ, M, 0),
+      RA("DDR", "MESH", latc.DDR, M, 0.0f, 1, 2),
+      R("DDZ", "MESH", latc.DDZ, M, 0.0f, 1, 1),
+      R("RAD", "MESH", mp.RAD, P, 0.0f),
+      RA("RZ", "MESH", var.RZ, U, -8888.0f, 1, 4),
+      RA("RMARK", "MESH", lat2.RMARK, M, 0.0f, 1, 3),
+
+      I("MROT", "BEAM", wpl.MROT, P, 1, 1, 10),
+      R("SIG", "BEAM", latc.SIG, N, 0.0f, 1, 7), // must be given
+      I("ISIG", "BEAM", mp.ISIG, P, 5, 1, 8),
+      R("RDRIVE", "BEAM", offs.RDRIVE, P, -1.0f, 1, 11),
+      I("NBUNCH", "BEAM", cdis.NBUNCH, P, 1, 1, 12),
+      R("BSEP", "BEAM", cdis.BSEP, P, 0.0f, 1, 13),
+
+      I("MT", "TIME", mp.MT, P, 3, 1, 9),
+      R("TPS", "TIME", mp.TPS, P, 0.0f, 53, 15),
+      I("NSHOT", "TIME", mp.NSHOT, P, 5, 53, 16),
+
+      R("UBT", "WAKE", mp.UBT, P, 0.0f, 52, 7),
+      L("LCFRON", "WAKE", win2.LCFRON, P, T, 52, 8),
+      L("LCBACK", "WAKE", win2.LCBACK, P, T, 52, 9),
+      L("LTAVO", "WAKE", win2.LTAVO, P, F, 52, 10),
+      L("LNAPOLY", "WAKE", wpl2.LNAPOLY, P, F, 52, 11),
+      R("ZCF", "WAKE", offs.ZCF, P, -1.0f, 53, 1),
+      R("ZCT", "WAKE", offs.ZCT, P, -1.0f, 53, 2),
+      R("RWAK", "WAKE", offs.RWAK, P, -1.0f, 53, 3),
+      L("LCRBW", "WAKE", crbw.LCRBW, P, F, 54, 19),
+      R("ZSEP", "WAKE", crbw.ZSEP, P, 0.0f, 54, 20),
+      L("LNONAP", "WAKE", wpl2.LNONAP, P, F, 54, 23),
+
+      L("LPLW", "PLOT", mp.LPLW, P, F, 53, 4),
+      L("LCAVIN", "PLOT", mp.LCAVIN, P, F, 53, 5),
+      L("LCAVUS", "PLOT", mp.LCAVUS, P, F, 53, 6),
+      L("LFFTL", "PLOT", mp.LFFTL, P, F, 53, 7),
+      L("LFFTA", "PLOT", mp.LFFTA, P, F, 53, 8),
+      L("LFFTT", "PLOT", mp.LFFTT, P, F, 53, 9),
+      R("CUTOFF", "PLOT", mp.CUTOFF, P, 0.0f, 54, 1),
+      L("LFFT", "PLOT", mp.LFFT, P, F, 53, 10),
+      L("LSPEC", "PLOT", mp.LSPEC, P, F, 53, 11),
+      L("LPLE", "PLOT", mp.LPLE, P, F, 53, 12),
+      L("LPLC", "PLOT", mp.LPLC, P, F, 53, 13),
+      I("NPLOT", "PLOT", mp.NPLOT, P, 10, 53, 14),
+      L("LPALL", "PLOT", mp.LPALL, P, F, 53, 20),
+      L("LWNDW", "PLOT", ffts.LWNDW, P, T, 54, 9),
+      I("NWFUN", "PLOT", wfun.NWFUN, P, 1, 54, 10),
+      R("ALPHA", "PLOT", wfun.ALPHA, P, 3.0f, 54, 11),
+      L("LPLWL", "PLOT", wps.LPLWL, P, F, 54, 12),
+      L("LPLWA", "PLOT", wps.LPLWA, P, F, 54, 13),
+      L("LPLWT", "PLOT", wps.LPLWT, P, F, 54, 14),
+      L("LINTZ", "PLOT", intr.LINTZ, P, F, 54, 18),
+      R("REDUCE", "PLOT", mp.REDUCE, P, 0.0f, 54, 21),
+      L("LPATH", "PLOT", plnz.LPATH, P, F, 54, 22),
+      R("EXPFAC", "PLOT", expfr.EXPFAC, P, 20.0f, 54, 24),
+
+      L("LPRW", "PRIN", mp.LPRW, P, F, 54, 2),
+      L("LMATPR", "PRIN", mp.LMATPR, P, F, 54, 3),
+      L("LSVW", "PRIN", mp.LSVW, P, F, 54, 7),
+      L("LSVF", "PRIN", ffts.LSVF, P, F, 54, 8),
+      L("LSVWL", "PRIN", wps.LSVWL, P, F, 54, 15),
+      L("LSVWA", "PRIN", wps.LSVWA, P, F, 54, 16),
+      L("LSVWT", "PRIN", wps.LSVWT, P, F, 54, 17),
+      L("LPPW", "PRIN", mp.LPPW, P, T),
+  };
+  return t;
+}
+
+// ------------------------------------------------------------------ the groups
+
+namespace {
+
+// The variables of a group of the table, in the order of the table.
+nlgroup group_of(const char *opened_as, const char *group) {
+  nlgroup g{opened_as, {}};
+  for (const deckvar_t &v : deck_table())
+    if (std::string(v.group) == group) g.vars.push_back({v.name, v.kind, v.p, v.dim});
+  return g;
+}
+
+// Every element of variable v set to its default.
+void preset(const deckvar_t &v) {
+  for (int k = 0; k < v.dim; ++k) {
+    if (v.kind == 'I') static_cast<int *>(v.p)[k] = static_cast<int>(v.def);
+    else if (v.kind == 'R') static_cast<float *>(v.p)[k] = v.def;
+    else static_cast<bool *>(v.p)[k] = v.def != 0.0f;
+  }
+}
+void preset_all(deck_preset d) {
+  for (const deckvar_t &v : deck_table())
+    if (v.preset == d) preset(v);
 }
 
 } // namespace
 
 const nlgroup &grp_file() {
-  static const nlgroup g{"FILE",
-                         {vl("LSAV", mp.LSAV), vi("ITEST", mp.ITEST), vl("LREC", mp.LREC),
-                          vl("LCPUTM", mp.LCPUTM), vr("TSOS", mp.TSOS), vr("TMAX", mp.TMAX)}};
+  static const nlgroup g = group_of("FILE", "FILE");
   return g;
 }
-
 const nlgroup &grp_boun() {
-  static const nlgroup g{"BOUN", {vi("IZL", mp.IZL), vi("IZR", mp.IZR)}};
+  static const nlgroup g = group_of("BOUN", "BOUN");
   return g;
 }
-
 const nlgroup &grp_mesh() {
-  static const nlgroup g{"MESH",
-                         {vi("NR", latc.NR), vi("NZ", latc.NZ), vra("DDR", latc.DDR),
-                          vr("DDZ", latc.DDZ), vr("RAD", mp.RAD), vra("RZ", var.RZ),
-                          vra("RMARK", lat2.RMARK)}};
+  static const nlgroup g = group_of("MESH", "MESH");
   return g;
 }
-
 const nlgroup &grp_beam() {
-  static const nlgroup g{"BEAM",
-                         {vi("MROT", wpl.MROT), vr("SIG", latc.SIG), vi("ISIG", mp.ISIG),
-                          vr("RDRIVE", offs.RDRIVE), vi("NBUNCH", cdis.NBUNCH),
-                          vr("BSEP", cdis.BSEP)}};
+  static const nlgroup g = group_of("BEAM", "BEAM");
   return g;
 }
-
 const nlgroup &grp_time() {
-  static const nlgroup g{"TIME", {vi("MT", mp.MT), vr("TPS", mp.TPS), vi("NSHOT", mp.NSHOT)}};
+  static const nlgroup g = group_of("TIME", "TIME");
   return g;
 }
-
 const nlgroup &grp_wake() {
-  static const nlgroup g{
-      "WAKE",
-      {vr("UBT", mp.UBT), vl("LCFRON", win2.LCFRON), vl("LCBACK", win2.LCBACK),
-       vl("LTAVO", win2.LTAVO), vl("LNAPOLY", wpl2.LNAPOLY), vr("ZCF", offs.ZCF),
-       vr("ZCT", offs.ZCT), vr("RWAK", offs.RWAK), vl("LCRBW", crbw.LCRBW),
-       vr("ZSEP", crbw.ZSEP), vl("LNONAP", wpl2.LNONAP)}};
+  static const nlgroup g = group_of("WAKE", "WAKE");
   return g;
 }
-
 const nlgroup &grp_plot() {
-  static const nlgroup g{
-      "PLOT",
-      {vl("LPLW", mp.LPLW),       vl("LCAVIN", mp.LCAVIN),  vl("LCAVUS", mp.LCAVUS),
-       vl("LFFTL", mp.LFFTL),     vl("LFFTA", mp.LFFTA),    vl("LFFTT", mp.LFFTT),
-       vr("CUTOFF", mp.CUTOFF),   vl("LFFT", mp.LFFT),      vl("LSPEC", mp.LSPEC),
-       vl("LPLE", mp.LPLE),       vl("LPLC", mp.LPLC),      vi("NPLOT", mp.NPLOT),
-       vl("LPALL", mp.LPALL),     vl("LWNDW", ffts.LWNDW),  vi("NWFUN", wfun.NWFUN),
-       vr("ALPHA", wfun.ALPHA),   vl("LPLWL", wps.LPLWL),   vl("LPLWA", wps.LPLWA),
-       vl("LPLWT", wps.LPLWT),    vl("LINTZ", intr.LINTZ),  vr("REDUCE", mp.REDUCE),
-       vl("LPATH", plnz.LPATH),   vr("EXPFAC", expfr.EXPFAC)}};
+  static const nlgroup g = group_of("PLOT", "PLOT");
   return g;
 }
-
 const nlgroup &grp_prin() {
-  static const nlgroup g{"PRIN", prin_vars()};
+  static const nlgroup g = group_of("PRIN", "PRIN");
   return g;
 }
-
 const nlgroup &grp_print() {
-  static const nlgroup g{"PRINT", prin_vars()};
+  static const nlgroup g = group_of("PRINT", "PRIN");
   return g;
 }
 
 // ------------------------------------------------------------------ defaults
 
 void prmini() {
-  // FILE
-  mp.LSAV = false;
-  mp.ITEST = 0;
-  mp.LREC = false;
-  mp.LCPUTM = false;
-  mp.TSOS = 5.0f;
-  mp.TMAX = 3600.0f;
-  // MESH (the mesh description itself is preset by irdini, RZ by rzinit)
-  mp.RAD = 0.0f;
-  // BEAM (SIG has no default: it must be given)
-  wpl.MROT = 1;
-  mp.ISIG = 5;
-  cals.SIGCUT = 5.0f;
-  offs.RDRIVE = -1.0f;
-  cdis.NBUNCH = 1;
-  cdis.BSEP = 0.0f;
-  // TIME
-  mp.MT = 3;
-  mp.TPS = 0.0f;
-  mp.NSHOT = 5;
-  // WAKE
-  mp.UBT = 0.0f;
-  win2.LCFRON = true;
-  win2.LCBACK = true;
-  win2.LTAVO = false;
-  wpl2.LNAPOLY = false;
-  offs.ZCF = -1.0f;
-  offs.ZCT = -1.0f;
-  offs.RWAK = -1.0f;
-  crbw.LCRBW = false;
-  crbw.ZSEP = 0.0f;
-  wpl2.LNONAP = false;
-  // PLOT
-  mp.LPLW = false;
-  mp.LCAVIN = false;
-  mp.LCAVUS = false;
-  mp.LFFTL = false;
-  mp.LFFTA = false;
-  mp.LFFTT = false;
-  mp.CUTOFF = 0.0f;
-  mp.LFFT = false;
-  mp.LSPEC = false;
-  mp.LPLE = false;
-  mp.LPLC = false;
-  mp.NPLOT = 10;
-  mp.LPALL = false;
-  ffts.LWNDW = true;
-  wfun.NWFUN = 1;
-  wfun.ALPHA = 3.0f;
-  wps.LPLWL = false;
-  wps.LPLWA = false;
-  wps.LPLWT = false;
-  intr.LINTZ = false;
-  mp.REDUCE = 0.0f;
-  plnz.LPATH = false;
-  expfr.EXPFAC = 20.0f;
-  // PRIN / PRINT
-  mp.LPRW = false;
-  mp.LMATPR = false;
-  mp.LSVW = false;
-  ffts.LSVF = false;
-  wps.LSVWL = false;
-  wps.LSVWA = false;
-  wps.LSVWT = false;
-  mp.LPPW = true;
+  // The group variables with a default (the mesh description is preset by irdini, RZ
+  // by rzinit; SIG, IZL and IZR have none).
+  preset_all(PRESET_PRMINI);
+  cals.SIGCUT = static_cast<float>(mp.ISIG);
   // run state
   symt.LHALF = false;
   mp.LADD = false;
@@ -181,17 +206,11 @@ void prmini() {
   mp.IRUN = 0;
 }
 
-void rzinit() {
-  for (long n = 1; n <= var.RZ.size(); ++n) var.RZ(n) = -8888.0f;
-}
+void rzinit() { preset_all(PRESET_RZINIT); }
 
 void irdini() {
-  latc.NR = 0;
-  latc.NZ = 0;
-  latc.DDZ = 0.0f;
+  preset_all(PRESET_IRDINI); // NR, NZ, DDR, DDZ, RMARK
   for (long k = 1; k <= 1000; ++k) {
-    latc.DDR(k) = 0.0f;
-    lat2.RMARK(k) = 0.0f;
     lat2.XR(k) = 0.0f;
     lat3.IRM(k) = 0;
   }

@@ -1,7 +1,34 @@
 // The input deck: the namelist groups and their defaults, the reading of the first
 // run, and the control lines that start the continuation runs.
 #pragma once
+#include <vector>
+
 #include "run/namelist.hpp"
+
+// Which routine presets a deck variable with its default.
+enum deck_preset : char {
+  PRESET_NONE,   // no default: the variable keeps what it holds until the deck sets it
+  PRESET_PRMINI, // once, at the start of the process
+  PRESET_IRDINI, // the mesh description, before every run
+  PRESET_RZINIT, // the user values RZn, at the start of the process
+};
+
+// One variable of the deck groups.
+struct deckvar_t {
+  const char *name;   // upper case, as in the deck
+  const char *group;  // FILE, BOUN, MESH, BEAM, TIME, WAKE, PLOT, PRIN (also opened as PRINT)
+  char kind;          // 'I' 32-bit integer, 'R' 32-bit real, 'L' switch
+  void *p;            // the variable it sets (its first element)
+  int dim;            // number of elements, 1 for a scalar
+  deck_preset preset; // the routine that presets it
+  float def;          // its default, every element (a switch: 0 false, 1 true)
+  int srec, spos;     // its record in the save file and its place among the record's
+                      // items (1 for the first); 0 = not saved
+};
+
+// Every deck variable, group by group in the order in which the deck reader knows them:
+// the namelist groups, the defaults and the saved inputs are taken from this table.
+const std::vector<deckvar_t> &deck_table();
 
 // Defaults of every group variable (prmini), of the user values RZn (rzinit), of the
 // radial set-up of a run (irdini) and of the plot switches (flgini).

@@ -104,6 +104,25 @@ void run_cutoff() {
   }
 }
 
+void run_time_step() {
+  const float MTE = static_cast<float>(latc.MTE), DDZ = latc.DDZ;
+  tstep.DT = DDZ / (MTE * cons.CLIGHT);
+  tstep.CDT = DDZ / MTE;
+  tstep.ZCDT = cons.Z0 * DDZ / MTE;
+  // A zone without a step takes no part in the stability ratio.
+  float RATIO = 1.0f;
+  const int nzone = lat2.NZONE == 1 ? 1 : std::min(lat2.NZONE, 1000);
+  for (int k = 1; k <= nzone; ++k) {
+    const float ddr = latc.DDR(k);
+    if (ddr > 0.0f && DDZ / ddr > RATIO) RATIO = DDZ / ddr;
+  }
+  tstep.RATIO = RATIO;
+  // RATIO squared first, then the mode factor: the order decides the integer part when
+  // the root lies within a rounding of an integer.
+  const float s = std::sqrt(1.2f + (1.2f + 0.4f * static_cast<float>(wpl.MROT)) * (RATIO * RATIO));
+  tstep.MTREC = s < 2.0e9f ? static_cast<int>(s) + 1 : INT_MAX;
+}
+
 void lfftany_rule(bool LFFT, bool LFFTL, bool LFFTA, bool LFFTT, bool LSPEC, bool &LFFTANY) {
   if (wpl.MROT == 0) LFFTANY = LFFT || LFFTL || LSPEC;
   else if (wpl.MROT == 1) LFFTANY = LFFT || LFFTL || LFFTA || LFFTT || LSPEC;

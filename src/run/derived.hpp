@@ -4,6 +4,7 @@
 //   run_bunch_cut       after setprm mode 0          ISEP/ZSEP, REDTXT, SIGCUT, ZHALF, NQ
 //   run_wake_steps      next                         UBTE, LCPUTM, NW, LPLEC, NT, snapshots
 //   run_cutoff          after setprm mode 2, setkmin CUTOFF
+//   run_time_step       next, before the echo        tstep: DT, CDT, ZCDT, RATIO, MTREC
 //   (prfile, prboun, prmesh: NP)
 //   run_sizes_alloc     next                         NMESH, MSZW, MSZQ, the run arrays
 //   run_lfftany         with the echo of BEAM..PRIN  LFFTANY, also without the echo
@@ -22,6 +23,10 @@ void run_bunch_cut();
 void run_wake_steps(bool RESTORED);
 // Upper frequency of the spectra (GHz) when CUTOFF is 0.
 void run_cutoff();
+// The time step of the run (record tstep): DT, CDT and ZCDT from DDZ and MTE, and the
+// stability limit: RATIO, the largest DDZ/DDR of the radial zones (at least 1), and
+// MTREC, the time steps per mesh step that the Courant limit of the mode MROT asks for.
+void run_time_step();
 // LFFTANY: any spectrum requested for the mode of the run (MROT 0 or 1).
 void lfftany_rule(bool LFFT, bool LFFTL, bool LFFTA, bool LFFTT, bool LSPEC, bool &LFFTANY);
 void run_lfftany();

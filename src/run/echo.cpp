@@ -23,9 +23,6 @@ void heading(const char *text) { rec(U, "(/1X,A)", text); }
 // A switch line: the label, then the switch in L1.
 void swline(const char *label, bool x) { rec(U, "(1X,A,L1)", label, x); }
 
-// Radius of radial mesh line i (0 outside the radial mesh).
-float grat(int i) { return i >= 1 && i <= gr_data.gr.size() ? gr(i) : 0.0f; }
-
 // The upper frequency of the spectra, sqrt(2 ln EXPFAC)/(2 pi SIG), and the derived
 // CUTOFF of every run need EXPFAC > 1.
 void expfac_stop() {
@@ -33,6 +30,8 @@ void expfac_stop() {
 }
 
 } // namespace
+
+float grat(int i) { return i >= 1 && i <= gr_data.gr.size() ? gr(i) : 0.0f; }
 
 void prfile(bool LSAV, bool LREC, bool LCPUTM, float TSOS, float TMAX) {
   heading("$FILE:");
@@ -52,7 +51,7 @@ void prboun() {
   rec(U, "(1X,A,A)", "BOUNDARY CONDITIONS     RIGHT  :", " OPEN              ");
 }
 
-void prmesh(int NW, bool BEAMONLY, float RAD, int &MTREC, float &RATIO) {
+void prmesh(int NW, bool BEAMONLY, float RAD) {
   const int NR = latc.NR, NZ = latc.NZ;
   if (!BEAMONLY) {
     heading("$MESH:");
@@ -74,32 +73,20 @@ void prmesh(int NW, bool BEAMONLY, float RAD, int &MTREC, float &RATIO) {
   msz.NP = static_cast<int>(np);
   if (BEAMONLY) return;
   rec(U, "(1X,A,I10)", "NUMBER OF MESH POINTS          : NP   = ", msz.NP);
-  RATIO = 1.0f;
   rec(U, "(1X,A,G13.5,A)", "TOTAL RADIUS OF THE STRUCTURE  : RAD  =", RAD, "(M)");
   rec(U, "(1X,A,G13.5,A)", "TOTAL LENGTH OF THE STRUCTURE  : ZL   =", geo.ZL, "(M)");
   const float ddz = latc.DDZ;
-  // A zone without a step takes no part in the stability ratio.
-  auto ratio_with = [&](float ddr) {
-    if (ddr > 0.0f && ddz / ddr > RATIO) RATIO = ddz / ddr;
-  };
   if (lat2.NZONE == 1) {
     rec(U, "(1X,A,G13.5,A)", "STEP SIZE IN R                 : DDR  =", latc.DDR(1), "(M)");
     rec(U, "(1X,A,G13.5,A)", "STEP SIZE IN Z                 : DDZ  =", ddz, "(M)");
-    ratio_with(latc.DDR(1));
   } else {
     for (int k = 1; k <= lat2.NZONE && k <= 1000; ++k) {
       const float rlo = k == 1 ? 0.0f : lat2.XR(k - 1);
       rec(U, "(1X,A,G13.5,A,A,G13.5,A,G13.5)", "STEP SIZE IN R                 : DDR  =",
           latc.DDR(k), "(M)", "  FROM R=", rlo, "  TO R=", lat2.XR(k));
-      ratio_with(latc.DDR(k));
     }
     rec(U, "(1X,A,G13.5,A)", "STEP SIZE IN Z                 : DDZ  =", ddz, "(M)");
   }
-  // Recommended time steps per mesh step for the Courant limit of the mode.
-  // RATIO squared first, then the mode factor: the order decides the integer part when
-  // the root lies within a rounding of an integer.
-  const float s = std::sqrt(1.2f + (1.2f + 0.4f * static_cast<float>(wpl.MROT)) * (RATIO * RATIO));
-  MTREC = s < 2.0e9f ? static_cast<int>(s) + 1 : INT_MAX;
   for (int k = 1; k <= 2000; ++k)
     if (var.RZ(k) != -8888.0f)
       rec(U, "(1X,A,I3,A,G13.5,A)", "STRUCTURE INPUT VARIABLE       : RZ", k, "=", var.RZ(k), "(M)");
@@ -162,7 +149,7 @@ void prwake(float UBTE, int NW) {
 void prtime(int MTREC, float RATIO, bool LPLE, bool LPLC, float TPS, int NSHOT) {
   const int MTE = latc.MTE;
   // Time step (ps) and the time for the bunch to pass the structure.
-  const float DT = latc.DDZ / (static_cast<float>(MTE) * cons.CLIGHT) * 1.0E12f;
+  const float DT = tstep.DT * 1.0E12f;
   const float PT = DT * static_cast<float>(static_cast<long long>(latc.NZ) * MTE);
   heading("$TIME:");
   rec(U, "(1X,A,I7)", "TIME STEPS TO BE PROCESSED     : NT   =", wind.NT);

@@ -5,16 +5,19 @@
 // prplot, prprin.
 #pragma once
 
+// Radius of radial mesh line i for the echo lines (0 outside the radial mesh).
+float grat(int i);
+
 void prfile(bool LSAV, bool LREC, bool LCPUTM, float TSOS, float TMAX);
 void prboun();
-// Sets msz.NP in every run; MTREC (recommended MT) and RATIO (max DDZ/DDR) are results.
-void prmesh(int NW, bool BEAMONLY, float RAD, int &MTREC, float &RATIO);
+// Sets msz.NP in every run.
+void prmesh(int NW, bool BEAMONLY, float RAD);
 // The geometry-form line in front of the geometry lines.
 void prgeoform(bool LADD);
 void prngeo(bool LADD, int NLINES, float ZLAST);
 void prbeam(int ISIG);
 void prwake(float UBTE, int NW);
-// Stops when 2*MTE reaches the delay-line depth.
+// MTREC and RATIO as fixed by run_time_step. Stops when 2*MTE reaches the delay-line depth.
 void prtime(int MTREC, float RATIO, bool LPLE, bool LPLC, float TPS, int NSHOT);
 // LFFTANY is a result. Stops at the end of the group when EXPFAC <= 1.
 void prplot(bool LCAVIN, bool LCAVUS, bool LPLW, bool LFFT, bool LFFTA, bool LFFTT,

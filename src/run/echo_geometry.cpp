@@ -17,9 +17,6 @@
 
 namespace {
 
-// Radius of radial mesh line i (0 outside the radial mesh).
-float grat(int i) { return i >= 1 && i <= gr_data.gr.size() ? gr(i) : 0.0f; }
-
 // One record built piece by piece: descriptors and their items side by side.
 struct line_t {
   std::string fmt = "(1X";

@@ -44,6 +44,7 @@ nzin_t nzin;
 lfrbk_t lfrbk;
 he_data_t he_data;
 stk_data_t stk_data;
+tstep_t tstep;
 parcom_t parcom;
 napprm_t napprm;
 napcom_t napcom;

@@ -1,6 +1,8 @@
 // Run parameters: the shared records of run control, the inputs of the deck that
 // several subsystems read, the main program's own inputs and state, and the sizes,
 // clocks and texts of a run. One plain struct and one global instance per record.
+// The inputs of the deck start at 0 here; their defaults are those of the deck table
+// (run/deck.cpp), set by prmini, irdini and rzinit.
 #pragma once
 #include <string>
 
@@ -8,9 +10,9 @@
 
 // ---------------------------------------------------------------- small records
 
-struct wpl_t { int MROT = 1; };                       // azimuthal mode number
+struct wpl_t { int MROT = 0; };                       // azimuthal mode number
 struct wpl2_t { bool LNAPOLY = false, LNONAP = false; }; // wake integration method
-struct win2_t { bool LCFRON = true, LCBACK = true, LTAVO = false; }; // window, TAVO
+struct win2_t { bool LCFRON = false, LCBACK = false, LTAVO = false; }; // window, TAVO
 struct crbw_t {                                       // counter-rotating beam
   bool LCRBW = false;
   float ZSEP = 0.0f; // initial distance of the two beams (m), snapped to the mesh
@@ -22,11 +24,11 @@ struct wps_t {                                        // wake plots and tables
   bool LPLWL = false, LPLWA = false, LPLWT = false;
   bool LSVWL = false, LSVWA = false, LSVWT = false;
 };
-struct wfun_t { int NWFUN = 1; float ALPHA = 3.0f; }; // window function of the spectra
-struct ffts_t { bool LSVF = false, LWNDW = true; };
+struct wfun_t { int NWFUN = 0; float ALPHA = 0.0f; }; // window function of the spectra
+struct ffts_t { bool LSVF = false, LWNDW = false; };
 struct intr_t { bool LINTZ = false; };
 // Record expf (the instance is named expfr: expf is the C library's float exponential).
-struct expf_t { float EXPFAC = 20.0f; };
+struct expf_t { float EXPFAC = 0.0f; };
 struct plnz_t { bool LPATH = false; };
 struct symt_t { bool LHALF = false; };                // half-cell input
 struct var_t { fix1<float, 2000> RZ; };               // user values RZn, -8888.0 = not given
@@ -77,18 +79,18 @@ struct mprog_t {
   int ITEST = 0;
   bool LREC = false;
   bool LCPUTM = false;
-  float TSOS = 5.0f;
-  float TMAX = 3600.0f;
+  float TSOS = 0.0f;
+  float TMAX = 0.0f;
   // group BOUN (read and not used)
   int IZL = 0, IZR = 0;
   // group MESH
   float RAD = 0.0f;
   // group BEAM
-  int ISIG = 5;
+  int ISIG = 0;
   // group TIME
-  int MT = 3;
+  int MT = 0;
   float TPS = 0.0f;
-  int NSHOT = 5;
+  int NSHOT = 0;
   // group WAKE
   float UBT = 0.0f;
   // group PLOT
@@ -96,11 +98,11 @@ struct mprog_t {
        LFFTT = false;
   float CUTOFF = 0.0f;
   bool LFFT = false, LSPEC = false, LPLE = false, LPLC = false;
-  int NPLOT = 10;
+  int NPLOT = 0;
   bool LPALL = false;
   float REDUCE = 0.0f;
   // group PRIN / PRINT
-  bool LPRW = false, LMATPR = false, LSVW = false, LPPW = true;
+  bool LPRW = false, LMATPR = false, LSVW = false, LPPW = false;
 
   // state of the process
   std::string INFILE, OUTNAME, POTNAME, TOPNAME; // file names (blanks trimmed)
@@ -125,8 +127,6 @@ struct mprog_t {
   float TSNAP = 0.0f, DTSNAP = 0.0f;
   int KSNAP = 0;
   float CUTOFF0 = 0.0f;
-  int MTREC = 0;
-  float RATIO = 0.0f;
   bool LFFTANY = false;
   bool LOGT = false;
   float FAC = 0.0f;

@@ -51,12 +51,14 @@ bool run_prepare(bool restored) {
   setkmin();
   // Upper frequency of the spectra
   run_cutoff();
+  // The time step and its stability limit
+  run_time_step();
   // Echo of FILE, BOUN and MESH
   if (!mp.BEAMONLY) {
     prfile(mp.LSAV, mp.LREC, mp.LCPUTM, mp.TSOS, mp.TMAX);
     prboun();
   }
-  prmesh(mp.NW, mp.BEAMONLY, mp.RAD, mp.MTREC, mp.RATIO);
+  prmesh(mp.NW, mp.BEAMONLY, mp.RAD);
   // Sizes and allocation of the run's arrays
   run_sizes_alloc();
   // Echo of the geometry and of the other groups
@@ -66,7 +68,7 @@ bool run_prepare(bool restored) {
     prngeo(mp.LADD, mp.NLINES, mp.ZLAST);
     prbeam(mp.ISIG);
     prwake(mp.UBTE, mp.NW);
-    prtime(mp.MTREC, mp.RATIO, mp.LPLE, mp.LPLC, mp.TPS, mp.NSHOT);
+    prtime(tstep.MTREC, tstep.RATIO, mp.LPLE, mp.LPLC, mp.TPS, mp.NSHOT);
     prplot(mp.LCAVIN, mp.LCAVUS, mp.LPLW, mp.LFFT, mp.LFFTA, mp.LFFTT, mp.LFFTL, mp.LSPEC,
            mp.LPLE, mp.LPLC, mp.LPALL, mp.NPLOT, mp.CUTOFF, mp.LFFTANY, mp.REDUCE);
     prprin(mp.LMATPR, mp.LPRW, mp.LSVW, mp.LPPW);

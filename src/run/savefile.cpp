@@ -1,6 +1,7 @@
 // Save file and restart: the inputs of the run, its geometry lines, the loop counters
 // and the witness counters in records 1 to 55, each record described once by the list
-// of its items; the field records follow (store).
+// of its items (the saved deck inputs with their places from the deck table); the field
+// records follow (store).
 #include "run/savefile.hpp"
 
 #include <cmath>
@@ -8,6 +9,7 @@
 
 #include "geometry/mesh.hpp"
 #include "run/constants.hpp"
+#include "run/deck.hpp"
 #include "run/params.hpp"
 #include "run/records.hpp"
 #include "run/units.hpp"
@@ -40,98 +42,67 @@ save_item texts(const char *name, std::string *s, long n, int len) {
 
 } // namespace
 
-std::vector<save_item> save_record(int n) {
-  if (n == 1)
-    return {
-        finite("DDZ", &latc.DDZ),
-        finite("DDR", latc.DDR.data(), latc.DDR.size()),
-        finite("RMARK", lat2.RMARK.data(), lat2.RMARK.size()),
-        finite("RZ", var.RZ.data(), var.RZ.size()),
-        real("ZMAX", &mp.ZMAX),
-        real("RMAX", &mp.RMAX),
-        finite("SIG", &latc.SIG),
-        integer("ISIG", &mp.ISIG),
-        integer("MT", &mp.MT),
-        integer("MROT", &wpl.MROT),
-        finite("RDRIVE", &offs.RDRIVE),
-        integer("NBUNCH", &cdis.NBUNCH),
-        finite("BSEP", &cdis.BSEP),
-    };
-  if (n <= 51)
-    // Geometry lines 400*(n - 2) + 1 .. 400*(n - 1), blank beyond the deck's own.
-    return {texts("geometry lines", &geolines[LINES_PER_REC * (n - 2) + 1], LINES_PER_REC, LINELEN)};
+namespace {
+
+// A saved input of the deck table, its kind taken from the variable: the reals of the
+// deck groups are finite numbers whenever the deck reader took them.
+save_item deck_item(const deckvar_t &v) {
+  if (v.kind == 'R') return finite(v.name, static_cast<float *>(v.p), v.dim);
+  if (v.kind == 'I') return integer(v.name, static_cast<int *>(v.p));
+  return logical(v.name, static_cast<bool *>(v.p));
+}
+
+// Items of records 1 and 52 to 54 that are no deck variables, with their places.
+struct placed_item {
+  int pos;
+  save_item it;
+};
+std::vector<placed_item> state_items(int n) {
+  if (n == 1) return {{5, real("ZMAX", &mp.ZMAX)}, {6, real("RMAX", &mp.RMAX)}};
   if (n == 52) {
     save_item kstart{"KSTART", save_kind::next_step, &mp.KSTART};
     kstart.ranged = true;
     kstart.lo = 0;
     kstart.hi = 2147483646;
     return {
-        texts("TITLE", mp.TITLE.data(), mp.TITLE.size(), 8),
-        real("RR", geo.RR.data(), geo.RR.size()),
-        real("ZZ", geo.ZZ.data(), geo.ZZ.size()),
-        counter("NPTS0", &mp.NPTS0, 1, symt.LHALF ? (20003 / 2) : MAXPTS),
-        counter("NLINES", &mp.NLINES, 0, MAXLINES),
-        kstart,
-        finite("UBT", &mp.UBT),
-        logical("LCFRON", &win2.LCFRON),
-        logical("LCBACK", &win2.LCBACK),
-        logical("LTAVO", &win2.LTAVO),
-        logical("LNAPOLY", &wpl2.LNAPOLY),
+        {1, texts("TITLE", mp.TITLE.data(), mp.TITLE.size(), 8)},
+        {2, real("RR", geo.RR.data(), geo.RR.size())},
+        {3, real("ZZ", geo.ZZ.data(), geo.ZZ.size())},
+        {4, counter("NPTS0", &mp.NPTS0, 1, symt.LHALF ? (20003 / 2) : MAXPTS)},
+        {5, counter("NLINES", &mp.NLINES, 0, MAXLINES)},
+        {6, kstart},
     };
   }
   if (n == 53)
-    return {
-        finite("ZCF", &offs.ZCF),
-        finite("ZCT", &offs.ZCT),
-        finite("RWAK", &offs.RWAK),
-        logical("LPLW", &mp.LPLW),
-        logical("LCAVIN", &mp.LCAVIN),
-        logical("LCAVUS", &mp.LCAVUS),
-        logical("LFFTL", &mp.LFFTL),
-        logical("LFFTA", &mp.LFFTA),
-        logical("LFFTT", &mp.LFFTT),
-        logical("LFFT", &mp.LFFT),
-        logical("LSPEC", &mp.LSPEC),
-        logical("LPLE", &mp.LPLE),
-        logical("LPLC", &mp.LPLC),
-        integer("NPLOT", &mp.NPLOT),
-        finite("TPS", &mp.TPS),
-        integer("NSHOT", &mp.NSHOT),
-        integer("KSNAP", &mp.KSNAP),
-        real("TSNAP", &mp.TSNAP),
-        real("DTSNAP", &mp.DTSNAP),
-        logical("LPALL", &mp.LPALL),
-        counter("NLAST0", &mp.NLAST0, 0, MAXPTS),
-    };
+    return {{17, integer("KSNAP", &mp.KSNAP)},
+            {18, real("TSNAP", &mp.TSNAP)},
+            {19, real("DTSNAP", &mp.DTSNAP)},
+            {21, counter("NLAST0", &mp.NLAST0, 0, MAXPTS)}};
   if (n == 54)
-    return {
-        finite("CUTOFF", &mp.CUTOFF),
-        logical("LPRW", &mp.LPRW),
-        logical("LMATPR", &mp.LMATPR),
-        logical("LHALF", &symt.LHALF),
-        logical("LADD", &mp.LADD),
-        counter("IRUN", &mp.IRUN, 0, 999999999),
-        logical("LSVW", &mp.LSVW),
-        logical("LSVF", &ffts.LSVF),
-        logical("LWNDW", &ffts.LWNDW),
-        integer("NWFUN", &wfun.NWFUN),
-        finite("ALPHA", &wfun.ALPHA),
-        logical("LPLWL", &wps.LPLWL),
-        logical("LPLWA", &wps.LPLWA),
-        logical("LPLWT", &wps.LPLWT),
-        logical("LSVWL", &wps.LSVWL),
-        logical("LSVWA", &wps.LSVWA),
-        logical("LSVWT", &wps.LSVWT),
-        logical("LINTZ", &intr.LINTZ),
-        logical("LCRBW", &crbw.LCRBW),
-        finite("ZSEP", &crbw.ZSEP),
-        finite("REDUCE", &mp.REDUCE),
-        logical("LPATH", &plnz.LPATH),
-        logical("LNONAP", &wpl2.LNONAP),
-        finite("EXPFAC", &expfr.EXPFAC),
-    };
-  // Record 55: the witness counters, read back by advan.
-  return {integer("KX", &mp.KX), integer("KY", &mp.KY)};
+    return {{4, logical("LHALF", &symt.LHALF)},
+            {5, logical("LADD", &mp.LADD)},
+            {6, counter("IRUN", &mp.IRUN, 0, 999999999)}};
+  return {};
+}
+
+} // namespace
+
+std::vector<save_item> save_record(int n) {
+  if (n >= 2 && n <= 51)
+    // Geometry lines 400*(n - 2) + 1 .. 400*(n - 1), blank beyond the deck's own.
+    return {texts("geometry lines", &geolines[LINES_PER_REC * (n - 2) + 1], LINES_PER_REC, LINELEN)};
+  if (n == 55)
+    // The witness counters, read back by advan.
+    return {integer("KX", &mp.KX), integer("KY", &mp.KY)};
+  // Records 1, 52, 53 and 54: the saved inputs of the deck table and the run state, each
+  // at its place.
+  std::vector<placed_item> items = state_items(n);
+  for (const deckvar_t &v : deck_table())
+    if (v.srec == n) items.push_back({v.spos, deck_item(v)});
+  std::vector<save_item> r(items.size(), save_item{"", save_kind::real, nullptr});
+  for (const placed_item &p : items)
+    if (p.pos >= 1 && static_cast<std::size_t>(p.pos) <= r.size()) r[static_cast<std::size_t>(p.pos - 1)] = p.it;
+  return r;
 }
 
 long save_item_bytes(const save_item &it) {

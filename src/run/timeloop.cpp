@@ -48,7 +48,7 @@ static void check_wakes(int nstep) {
       if (std::isfinite(p[i])) continue;
       rec(ndev.NOUT, "(1X,A,I7,A,I10,A,I7,A,G13.5)", "*** STOP *** MT =", latc.MTE,
           " LETS THE FIELDS GROW WITHOUT BOUND: THE WAKE IS NOT FINITE AT TIME STEP", nstep,
-          ". RECOMMENDED MT =", mp.MTREC, ", LARGEST DDZ/DDR =", mp.RATIO);
+          ". RECOMMENDED MT =", tstep.MTREC, ", LARGEST DDZ/DDR =", tstep.RATIO);
       zstop();
     }
   }

@@ -52,12 +52,15 @@ static void need(arr1<float> &x, int n) {
   if (x.size() < n) x.alloc(n);
 }
 
-// Magnetic coefficients of lines 1 .. NR. cx1 takes the zone step as the
+// Update factors and magnetic coefficients of lines 1 .. NR. cx1 takes the zone step as the
 // distance to the next line; cx3, cx5, cx6 the true distance gr(i+1) - gr(i) and mean
 // radius. Entries the rules leave unset are 0.
 void hecoef() {
   const int NR = latc.NR;
   const float DDZ = latc.DDZ;
+  // Update factors dt/(mu0 DDZ) and dt/(eps0 DDZ).
+  loccom.FACH1 = 1.0f / (static_cast<float>(latc.MTE) * cons.Z0);
+  loccom.FACE1 = cons.Z0 / static_cast<float>(latc.MTE);
   cm1_data_t &c = cm1_data;
   for (arr1<float> *x : {&c.cx1, &c.cx2, &c.cx3, &c.cx5, &c.cx6}) {
     need(*x, NR);
@@ -685,10 +688,6 @@ static void run_dsweep(dsweep_t &s, bool par, int tmax) {
 // on how many threads.
 static dsweep_t hefld_open(int NSTEP, bool &par, int &tmax) {
   const int NR = latc.NR;
-  const int MTE = latc.MTE;
-  // Update factors.
-  loccom.FACH1 = 1.0f / (static_cast<float>(MTE) * cons.Z0);
-  loccom.FACE1 = cons.Z0 / static_cast<float>(MTE);
   // Window with the cell flags of a new front column, left open end (heff1),
   // right delay lines, stored window.
   step_open(NSTEP, 1);

@@ -10,12 +10,12 @@
 // Bunch model (cals, cdis, qkar).
 struct cals_t {
   float CNORM = 0.0f;  // normalisation sum of the sampled shape
-  float SIGCUT = 5.0f; // ISIG as a real
+  float SIGCUT = 0.0f; // ISIG as a real
 };
 struct cdis_t {
   float ZHALF = 0.0f; // half extent of the charge distribution (m)
   float BSEP = 0.0f;  // distance between the bunches of a train (m)
-  int NBUNCH = 1;     // 1 Gaussian, > 1 train, < 1 triangle
+  int NBUNCH = 0;     // 1 Gaussian, > 1 train, < 1 triangle
 };
 struct qkar_t {
   int NQ = 0;        // entries of qkst filled: NINT(2*ZHALF/DDZ) + 2
@@ -42,6 +42,19 @@ struct he_data_t {
 inline constexpr int NPT = 40;
 struct stk_data_t {
   arr3<float> hvstk, hvstl, hvstk1, hvstl1;
+};
+
+// The time step of the run (tstep), fixed by run_time_step in the set-up of every run
+// once MTE and DDZ are known, before the echo of the inputs; the echo prints it and the
+// routines that need the step read it. MTE itself is held in latc beside the mesh
+// steps; the update factors of the field step (parcom, loccom) are built from it once
+// per run with the coefficients of the mode.
+struct tstep_t {
+  float DT = 0.0f;    // time step (s): DDZ/(MTE*CLIGHT)
+  float CDT = 0.0f;   // path of the bunch in one step (m): DDZ/MTE
+  float ZCDT = 0.0f;  // Z0*DDZ/MTE (Ohm m): the path times the impedance of free space
+  int MTREC = 0;      // time steps per mesh step that the Courant limit of the mode asks for
+  float RATIO = 0.0f; // largest DDZ/DDR over the radial zones, at least 1
 };
 
 // Monopole update factors (parcom).
@@ -154,6 +167,7 @@ extern nzin_t nzin;
 extern lfrbk_t lfrbk;
 extern he_data_t he_data;
 extern stk_data_t stk_data;
+extern tstep_t tstep;
 extern parcom_t parcom;
 extern loccom_t loccom;
 extern napprm_t napprm;

@@ -37,7 +37,7 @@ void napset(int &marker) {
   if (NR <= marker) return;
   const int MTE = latc.MTE > 0 ? latc.MTE : 1;
   const float fm = static_cast<float>(MTE);
-  napprm.CDT = latc.DDZ / fm;
+  napprm.CDT = tstep.CDT;
   const long n = std::min<long>({static_cast<long>(NR), nap_data.sfg.size(), nap_data.slg.size(),
                                  gr_data.gdr.size()});
   for (long i = 1; i <= n; ++i) {

@@ -72,14 +72,13 @@ bool wkcol(const wkframe_t &f, int j, int &jj, int &s) {
 }
 
 void jmpbm(int KSTEP, int &KX, int NW) {
-  const int MTE = latc.MTE > 0 ? latc.MTE : 1;
   const int NZ = latc.NZ;
   const int KMIN = pint.KMIN;
   wkframe_t f;
   wkframe(KSTEP, KX, NW, f);
   const int d = f.d;
-  const float CDT = latc.DDZ / static_cast<float>(MTE);
-  const float ZCDT = cons.Z0 * latc.DDZ / static_cast<float>(MTE);
+  const float CDT = tstep.CDT;
+  const float ZCDT = tstep.ZCDT;
   const arr1<float> &Ez = he_data.e[3], &Ephi = he_data.e[2], &Hr = he_data.h[1];
   for (int j = f.JB; j <= f.JF; ++j) {
     int jj, s;

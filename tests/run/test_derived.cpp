@@ -44,9 +44,7 @@ void derive_run(bool restored = false) {
   run_bunch_cut();
   run_wake_steps(restored);
   run_cutoff();
-  int mtrec = 0;
-  float ratio = 0.0f;
-  prmesh(mp.NW, true, 0.0f, mtrec, ratio); // beam-only: sets NP, prints nothing
+  prmesh(mp.NW, true, 0.0f); // beam-only: sets NP, prints nothing
   run_sizes_alloc();
 }
 
@@ -230,6 +228,47 @@ TEST(Derived, TimeStepsPerMeshStep) {
     EXPECT_EQ(latc.MTE, c.mte);
     EXPECT_TRUE(win2.LCFRON);
   }
+}
+
+// The time step and its stability limit, fixed before the echo. RATIO is the largest
+// DDZ/DDR over the zones, MTREC = INT(sqrt(1.2 + (1.2 + 0.4*MROT)*RATIO**2)) + 1.
+TEST(Derived, TimeStepAndItsStabilityLimit) {
+  struct tcase {
+    const char *what;
+    float ddz;
+    std::vector<float> ddr; // one per zone
+    int mrot;
+    float ratio;
+    int mtrec;
+  };
+  const tcase cases[] = {
+      {"one zone, sqrt(1.2 + 1.2*4) = 2.45", 0.002f, {0.001f}, 0, 2.0f, 3},
+      {"two zones, the finer decides, sqrt(1.2 + 1.6*4) = 2.76", 0.001f, {0.001f, 0.0005f}, 1, 2.0f, 3},
+      // sqrt(1.2 + 1.2*(RATIO*RATIO)) is 6.9999995 in 32 bits, (1.2*RATIO)*RATIO would give 7.
+      {"RATIO squared before the mode factor", 6.31136513f, {1.0f}, 0, 6.31136513f, 7},
+      {"DDR above DDZ: RATIO stays 1", 0.001f, {0.002f}, 0, 1.0f, 2},
+      {"a zone without a step is passed over", 0.001f, {0.0f, 0.0005f}, 0, 2.0f, 3},
+  };
+  for (const tcase &c : cases) {
+    base_setup();
+    latc.DDZ = c.ddz;
+    lat2.NZONE = static_cast<int>(c.ddr.size());
+    for (std::size_t k = 0; k < c.ddr.size(); ++k) latc.DDR(static_cast<long>(k) + 1) = c.ddr[k];
+    wpl.MROT = c.mrot;
+    latc.MTE = 3;
+    run_time_step();
+    EXPECT_EQ(tstep.RATIO, c.ratio) << c.what;
+    EXPECT_EQ(tstep.MTREC, c.mtrec) << c.what;
+  }
+  // DT from DDZ = 1 mm and MTE = 2 is 1.6678 ps; the path of a step is c*DT, the same
+  // quantity reached the other way round.
+  base_setup();
+  latc.DDZ = 0.001f;
+  latc.MTE = 2;
+  run_time_step();
+  EXPECT_NEAR(tstep.DT * 1.0E12f, 1.66782f, 1.0E-4f);
+  EXPECT_FLOAT_EQ(tstep.CDT, cons.CLIGHT * tstep.DT);
+  EXPECT_FLOAT_EQ(tstep.ZCDT, cons.Z0 * 0.0005f);
 }
 
 TEST(Derived, PlotSizeText) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "geometry/mesh.hpp"
+#include "run/derived.hpp"
 #include "run/params.hpp"
 #include "solver/fields.hpp"
 #include "solver/step.hpp"
@@ -57,7 +58,9 @@ inline void mini_setup(const minirun_t &c) {
   for (arr1<float> *x : {&cm3_data.ex1, &cm3_data.ex4, &cm3_data.ex5, &cm3_data.ex6})
     x->alloc(msz.NRN);
   celc_data.kc.alloc(msz.NMESH, 0);
-  // The coefficients of both steps: the tests step either mode on this mesh.
+  // The time step, and the coefficients of both steps: the tests step either mode on
+  // this mesh.
+  run_time_step();
   mecoef();
   hecoef();
   eecoef();

@@ -87,3 +87,14 @@ TEST(Advance, StepCoefficientsBuiltInTheSetUpOfTheRun) {
     }
   }
 }
+
+// The dipole update factors are built once per run with the coefficients, before the
+// first step and for the run's own MTE, as the monopole ones are.
+TEST(Advance, DipoleFactorsBuiltInTheSetUpOfTheRun) {
+  loccom.FACH1 = loccom.FACE1 = -1.0f;
+  deck_setup(pipe_deck(", MROT=1", ", LTAVO=T"));
+  ASSERT_EQ(latc.MTE, 4);
+  EXPECT_EQ(loccom.FACH1, 1.0f / (4.0f * cons.Z0));
+  EXPECT_EQ(loccom.FACE1, cons.Z0 / 4.0f);
+  EXPECT_EQ(tstep.CDT, latc.DDZ / 4.0f);
+}
