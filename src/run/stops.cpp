@@ -186,7 +186,7 @@ void interrupt_point() {
                                       : std::string("OUTSIDE THE TIME LOOP");
   const std::string report = uname(ndev.NOUT);
   rec(ndev.NOUT, "(1X,A)", "*** STOP *** RUN INTERRUPTED BY SIGNAL " + std::to_string(sig) + " " + where + ".");
-  uclose_all();
+  uclose_files();
   std::fflush(stdout);
   std::fprintf(stderr, "zelk: run interrupted by signal %d, see %s\n", sig, report.c_str());
   std::exit(128 + sig);

@@ -228,13 +228,18 @@ void uclose(int unit) {
   }
 }
 
-void uclose_all() {
+void uclose_files() {
   // The report last: a table or plot file that cannot be completed is still named on it.
   std::vector<int> units;
   for (auto &kv : table())
-    if (kv.first != ndev.NOUT) units.push_back(kv.first);
+    if (kv.first != ndev.NOUT && (kv.second.f || kv.second.held_fd >= 0)) units.push_back(kv.first);
   for (int n : units) uclose(n);
-  uclose(ndev.NOUT);
+  auto it = table().find(ndev.NOUT);
+  if (it != table().end() && it->second.f) uclose(ndev.NOUT);
+}
+
+void uclose_all() {
+  uclose_files();
   table().clear();
 }
 
@@ -411,14 +416,14 @@ void read_fatal(int unit, const std::string &what, const char *group, const char
     if (variable) msg += std::string("variable ") + variable;
     msg += ")";
   }
-  uclose_all();
+  uclose_files();
   std::fflush(stdout);
   std::fprintf(stderr, "%s\n", msg.c_str());
   std::exit(1);
 }
 
 void start_fatal(const std::string &what) {
-  uclose_all();
+  uclose_files();
   std::fflush(stdout);
   std::fprintf(stderr, "zelk: %s\n", what.c_str());
   std::exit(1);
@@ -428,14 +433,14 @@ void zstop() {
   const std::string report = uname(ndev.NOUT);
   // Every file completed and closed, the report last, before the terminal learns where
   // the message stands.
-  uclose_all();
+  uclose_files();
   std::fflush(stdout);
   std::fprintf(stderr, "zelk: run stopped, see %s\n", report.c_str());
   std::exit(1);
 }
 
 void zend() {
-  uclose_all();
+  uclose_files();
   std::fflush(stdout);
   std::exit(0);
 }

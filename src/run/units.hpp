@@ -31,8 +31,10 @@ void uopen_mem(int unit);
 const std::vector<std::string> &umem(int unit);
 // Every write, flush and close of an output unit is checked: when the system refuses one
 // (no space, quota, I/O error, file too large) the process ends at once through
-// write_failed. uclose_all closes the report last.
+// write_failed. uclose_files closes every file (the report last) and keeps the units held
+// in memory; uclose_all closes every unit.
 void uclose(int unit);
+void uclose_files();
 void uclose_all();
 void uflush(int unit);
 void uflush_all();
