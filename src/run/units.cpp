@@ -102,10 +102,11 @@ bool flush_ok(std::FILE *f) {
   std::_Exit(1);
 }
 
-int uopen_hold(const std::string &name, const char *what, bool *created) {
+int uopen_hold(const std::string &name, const char *what, bool *created, bool may_fail) {
   int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (created) *created = fd >= 0;
   if (fd < 0 && errno == EEXIST) fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0 && may_fail) return -1;
   if (fd < 0) start_fatal(name + ": cannot open the " + what + ": " + std::strerror(errno));
   // A device (a terminal, /dev/null) is no run's file: only regular files are locked.
   struct stat st {};
@@ -152,13 +153,13 @@ void uopen_out_fd(int unit, const std::string &name, int fd) {
   u.f = start_file(fd, name, "w");
 }
 
-void bhold(int unit, const std::string &name) {
+void bhold(int unit, const std::string &name, bool may_fail) {
   uclose(unit);
   unit_t &u = get(unit);
   u.name = name;
   u.binary = true;
   u.bin_write = true;
-  u.held_fd = uopen_hold(name, "save file", &u.created);
+  u.held_fd = uopen_hold(name, "save file", &u.created, may_fail);
 }
 
 void uopen_in(int unit, const std::string &name) {

@@ -19,11 +19,14 @@ void uopen_out(int unit, const std::string &name);
 // system, held until the process ends or closes the file; a file whose lock another
 // process holds is a fatal start-up error naming that process), uopen_keep only opens
 // it; uopen_out_fd then empties the file and connects the unit to it. bhold does the
-// first stage for a record file to be written: it is emptied when first written.
-int uopen_hold(const std::string &name, const char *what, bool *created = nullptr);
+// first stage for a record file to be written: it is emptied when first written, and a
+// file made by bhold and never written is removed when the unit is closed. With may_fail,
+// a file that cannot be opened is left to the first write (-1; the lock held by another
+// run is still fatal).
+int uopen_hold(const std::string &name, const char *what, bool *created = nullptr, bool may_fail = false);
 int uopen_keep(const std::string &name, const char *what);
 void uopen_out_fd(int unit, const std::string &name, int fd);
-void bhold(int unit, const std::string &name);
+void bhold(int unit, const std::string &name, bool may_fail = false);
 // Connect an input unit to a text held in memory (deck tests) and an output unit to
 // memory (report tests); umem() returns the records written so far.
 void uopen_in_text(int unit, const std::string &text, const std::string &name = "deck");

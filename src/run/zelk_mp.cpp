@@ -98,9 +98,10 @@ int zelk_mp(int argc, char **argv) {
     read_first_run();
   }
   first_run_copies();
-  // A run that saves holds the folder's save file from now on, so that two runs in one
-  // folder do not write it both; a later run that saves takes it when it opens it.
-  if (mp.LSAV) bhold(ndev.NSAVE, "fort." + std::to_string(ndev.NSAVE));
+  // A run that may save holds the folder's save file from now on, so that two runs in one
+  // folder do not write it both; a later run that saves takes it when it opens it. A file
+  // that cannot be opened here stops the run only when it comes to save.
+  if (mp.LSAV) bhold(ndev.NSAVE, "fort." + std::to_string(ndev.NSAVE), true);
   bool restored = mp.LREC;
   for (;;) {
     one_run(restored);

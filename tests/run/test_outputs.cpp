@@ -356,5 +356,14 @@ TEST(OutputFiles, OpenFailuresGiveTheReason) {
   EXPECT_EQ(slurp(d / "stderr.txt"),
             std::string("zelk: missing.in: cannot open the input file: ") + std::strerror(ENOENT) + "\n");
   EXPECT_FALSE(fs::exists(d / "missing.out"));
+  // A save file that cannot be opened matters only to a run that comes to save.
+  fs::create_directories(d / "fort.1");
+  std::string deck = deck_file(kDeck);
+  deck = deck.substr(deck.find('\n') + 1);
+  write_file(d / "keeps.in", " &FILE  LSAV=T /\n" + deck);
+  EXPECT_EQ(run_now(d, "keeps.in"), 0) << slurp(d / "stderr.txt");
+  write_file(d / "saves.in", " &FILE  LSAV=T, TSOS=3601. /\n" + deck);
+  EXPECT_EQ(run_now(d, "saves.in"), 1);
+  EXPECT_EQ(slurp(d / "stderr.txt"), std::string("zelk: fort.1: cannot open the save file: ") + std::strerror(EISDIR) + "\n");
   fs::remove_all(d);
 }
