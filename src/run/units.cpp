@@ -78,7 +78,9 @@ bool flush_ok(std::FILE *f) {
 
 } // namespace
 
-[[noreturn]] void write_failed(const std::string &name, int err) {
+[[noreturn]] void write_failed(const std::string &file, int err) {
+  // A copy: the name may be held by the unit table, which is emptied below.
+  const std::string name = file;
   const std::string why = std::strerror(err);
   if (!failing) {
     failing = true;
