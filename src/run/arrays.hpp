@@ -53,7 +53,12 @@ template <class T> struct big_alloc {
     const std::size_t off = SHIFT * (1 + count++ % NSHIFT);
     const std::size_t round = (bytes + off + PAGE - 1) / PAGE * PAGE;
     char *p = static_cast<char *>(std::aligned_alloc(PAGE, round));
-    if (!p) throw std::bad_alloc();
+    if (!p) {
+      // As operator new does: the program's new handler (the memory stop of the run), else
+      // the exception.
+      if (std::new_handler h = std::get_new_handler()) h();
+      throw std::bad_alloc();
+    }
 #ifdef MADV_HUGEPAGE
     madvise(p, round, MADV_HUGEPAGE);
 #endif

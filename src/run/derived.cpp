@@ -134,7 +134,7 @@ void run_sizes_alloc() {
   const long long nmesh = 30LL * latc.NR + msz.NP;
   if (nmesh > INT_MAX / 8)
     stop_memory(nmesh, run_array_bytes(nmesh, msz.NRN, mp.NW + 5LL, qkar.NQ),
-                ", MORE NODES THAN A 32-BIT NODE INDEX CAN COUNT.");
+                NODE_COUNT_LIMIT_TEXT);
   msz.NMESH = static_cast<int>(nmesh);
   msz.MSZW = mp.NW + 5;
   msz.MSZQ = win2.LCBACK ? mp.NW + 15 : wind.NT / latc.MTE + 10;
@@ -151,9 +151,9 @@ void run_sizes_alloc() {
   // The sizes are known: a run whose arrays do not fit stops before any is allocated.
   const long long bytes = run_array_bytes(NMESH, NRN, MSZW, nq, nfield);
   note_run_memory(NMESH, bytes);
-  const long long limit = memory_limit();
-  if (bytes > limit)
-    stop_memory(NMESH, bytes, ", MORE THAN THE " + std::to_string(limit) + " BYTES OF MEMORY.");
+  const memory_room room = memory_limit();
+  if (bytes > room.bytes)
+    stop_memory(NMESH, bytes, ", MORE THAN THE " + std::to_string(room.bytes) + " BYTES " + room.what + ".");
 
   for (int c = 1; c <= 3; ++c) {
     he_data.h[c].release();

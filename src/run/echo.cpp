@@ -68,7 +68,7 @@ void prmesh(int NW, bool BEAMONLY, float RAD) {
   if (np > INT_MAX / 8 || np < 0) {
     const long long nmesh = 30LL * NR + np;
     stop_memory(nmesh, run_array_bytes(nmesh, NR + 1LL, NW + 5LL, 0),
-                ", MORE NODES THAN A 32-BIT NODE INDEX CAN COUNT.");
+                NODE_COUNT_LIMIT_TEXT);
   }
   msz.NP = static_cast<int>(np);
   if (BEAMONLY) return;

@@ -76,6 +76,8 @@ bool run_prepare(bool restored) {
     // No echo in a beam-only run, but its spectra need a valid EXPFAC all the same.
     prexpf(mp.LFFT, mp.LFFTL, mp.LFFTANY, mp.BEAMONLY);
   }
+  // The echo on the disk before the long work of the run.
+  uflush(ndev.NOUT);
   // Half-cell input
   if (symt.LHALF) {
     expand();

@@ -178,6 +178,8 @@ void save_run() {
     bwrite(u, r);
   }
   store();
+  // A save that did not reach the disk ends the run here, not at the end of the process.
+  uflush(u);
 }
 
 void restore_inputs() {

@@ -8,8 +8,11 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
+#include <fstream>
 #include <new>
+#include <stdexcept>
 
 #include "run/constants.hpp"
 #include "run/records.hpp"
@@ -48,16 +51,54 @@ void stop_memory(long long NMESH, long long bytes, const std::string &why) {
   zstop();
 }
 
-long long memory_limit() {
-  long long lim = static_cast<long long>(sysconf(_SC_PHYS_PAGES)) * sysconf(_SC_PAGE_SIZE);
-  if (lim <= 0) lim = 1LL << 62;
-  for (int res : {RLIMIT_AS, RLIMIT_DATA}) {
-    struct rlimit rl;
-    if (getrlimit(res, &rl) == 0 && rl.rlim_cur != RLIM_INFINITY &&
-        static_cast<long long>(rl.rlim_cur) < lim)
-      lim = static_cast<long long>(rl.rlim_cur);
+namespace {
+
+// A value in kB of /proc/meminfo, or -1.
+long long meminfo_kb(const char *key) {
+  std::ifstream in("/proc/meminfo");
+  std::string k;
+  long long v = 0;
+  std::string unit;
+  while (in >> k >> v) {
+    std::getline(in, unit);
+    if (k == key) return v;
   }
-  return lim;
+  return -1;
+}
+
+// Address space (field 1) or data and stack (field 6) of the process in bytes, from
+// /proc/self/statm; 0 when it cannot be read.
+long long statm_bytes(int field) {
+  std::ifstream in("/proc/self/statm");
+  long long v = 0;
+  for (int k = 1; k <= field; ++k)
+    if (!(in >> v)) return 0;
+  return v * sysconf(_SC_PAGE_SIZE);
+}
+
+} // namespace
+
+memory_room memory_limit() {
+  memory_room m{static_cast<long long>(sysconf(_SC_PHYS_PAGES)) * sysconf(_SC_PAGE_SIZE), "OF THE MEMORY OF THE MACHINE"};
+  if (m.bytes <= 0) m.bytes = 1LL << 62;
+  const long long avail = meminfo_kb("MemAvailable:");
+  if (avail >= 0 && avail * 1024 - MEMORY_MARGIN < m.bytes)
+    m = {avail * 1024 - MEMORY_MARGIN, "OF THE MEMORY AVAILABLE ON THE MACHINE"};
+  const struct {
+    int res;
+    int field;
+    const char *name;
+  } limits[] = {{RLIMIT_AS, 1, "ADDRESS-SPACE"}, {RLIMIT_DATA, 6, "DATA"}};
+  for (const auto &l : limits) {
+    struct rlimit rl;
+    if (getrlimit(l.res, &rl) != 0 || rl.rlim_cur == RLIM_INFINITY) continue;
+    const long long lim = static_cast<long long>(rl.rlim_cur);
+    const long long left = lim - statm_bytes(l.field) - MEMORY_MARGIN;
+    if (left < m.bytes)
+      m = {left, std::string("LEFT UNDER THE ") + l.name + " LIMIT OF " + std::to_string(lim) + " BYTES"};
+  }
+  if (m.bytes < 0) m.bytes = 0;
+  return m;
 }
 
 namespace {
@@ -74,14 +115,37 @@ void out_of_memory() {
 }
 
 void on_signal(int sig) {
-  uflush_all();
+  uflush_quiet();
   std::signal(sig, SIG_DFL);
   std::raise(sig);
 }
 
 void on_terminate() {
-  uflush_all();
+  // An allocation that failed where no new handler was asked (an aligned block, a size
+  // beyond what a vector can hold) ends like any other failed allocation.
+  if (std::exception_ptr e = std::current_exception()) {
+    try {
+      std::rethrow_exception(e);
+    } catch (const std::bad_alloc &) {
+      out_of_memory();
+    } catch (const std::length_error &) {
+      out_of_memory();
+    } catch (...) {
+    }
+  }
+  uflush_quiet();
   std::abort();
+}
+
+const int interrupt_signals[] = {SIGINT, SIGTERM, SIGHUP};
+
+void on_interrupt(int sig) {
+  zelk_signal = sig;
+  // The second signal ends the process at once.
+  struct sigaction sa {};
+  sa.sa_handler = SIG_DFL;
+  sigemptyset(&sa.sa_mask);
+  for (int s : interrupt_signals) sigaction(s, &sa, nullptr);
 }
 
 } // namespace
@@ -95,6 +159,35 @@ void guard_process() {
   reserve = new char[1 << 20];
   std::set_new_handler(out_of_memory);
   std::set_terminate(on_terminate);
-  for (int s : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTERM, SIGINT, SIGHUP, SIGXCPU})
-    std::signal(s, on_signal);
+  for (int s : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGXCPU}) std::signal(s, on_signal);
+}
+
+volatile std::sig_atomic_t zelk_signal = 0;
+
+void guard_interrupts() {
+  struct sigaction sa {};
+  sa.sa_handler = on_interrupt;
+  sigemptyset(&sa.sa_mask);
+  for (int s : interrupt_signals) sigaddset(&sa.sa_mask, s);
+  // Slow system calls go on after the handler: the run ends at its own next check.
+  sa.sa_flags = SA_RESTART;
+  for (int s : interrupt_signals) sigaction(s, &sa, nullptr);
+}
+
+long interrupt_step = -1, interrupt_nsteps = 0;
+
+void interrupt_point() {
+  const long step = interrupt_step, nsteps = interrupt_nsteps;
+  const int sig = zelk_signal;
+  if (sig == 0) return;
+  // Taken once: the records of the ending do not come back here.
+  zelk_signal = 0;
+  const std::string where = step >= 0 ? "AT TIME STEP " + std::to_string(step) + " OF " + std::to_string(nsteps)
+                                      : std::string("OUTSIDE THE TIME LOOP");
+  const std::string report = uname(ndev.NOUT);
+  rec(ndev.NOUT, "(1X,A)", "*** STOP *** RUN INTERRUPTED BY SIGNAL " + std::to_string(sig) + " " + where + ".");
+  uclose_files();
+  std::fflush(stdout);
+  std::fprintf(stderr, "zelk: run interrupted by signal %d, see %s\n", sig, report.c_str());
+  std::exit(128 + sig);
 }

@@ -25,12 +25,23 @@
 #include <ctime>
 
 #if defined(__linux__)
+#include <sys/prctl.h>
 #include <unistd.h>
+
+#include <cstring>
 #endif
 
 teamcom_t teamcom;
 
 void team_wait_setup(char **argv) {
+#if defined(__linux__)
+  // The restart through /proc/self/exe would show the process as "exe" in ps and top: it
+  // keeps the name it was started by.
+  if (argv && argv[0]) {
+    const char *slash = std::strrchr(argv[0], '/');
+    prctl(PR_SET_NAME, slash ? slash + 1 : argv[0], 0, 0, 0);
+  }
+#endif
   if (std::getenv("OMP_WAIT_POLICY") || std::getenv("GOMP_SPINCOUNT")) return;
 #if defined(__linux__)
   if (setenv("GOMP_SPINCOUNT", TEAM_SPINCOUNT, 1) != 0) return;

@@ -11,6 +11,7 @@
 #include "run/constants.hpp"
 #include "run/params.hpp"
 #include "run/records.hpp"
+#include "run/stops.hpp"
 #include "run/units.hpp"
 #include "solver/fields.hpp"
 #include "solver/step.hpp"
@@ -78,6 +79,8 @@ void time_loop() {
   const bool groups = (MROT == 0 || MROT == 1) && !wpl2.LNAPOLY && !snaps && !mp.LCPUTM;
   int ahead = 0, slot = -1; // field steps done beyond step k + 1; the wake line of step k
   for (int k = KSTART; k <= NT - 1; ++k) {
+    // A signal ends the run here, between two steps (or groups of steps).
+    interrupt_check(k, NT);
     mp.KEND = k;
     if (k == next) {
       check_wakes(k);
@@ -117,5 +120,6 @@ void time_loop() {
       }
     }
   }
+  interrupt_check(-1, 0);
   check_wakes(mp.KEND + 1);
 }

@@ -12,9 +12,13 @@
 #include <map>
 #include <sstream>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "run/constants.hpp"
+#include "run/stops.hpp"
 
 namespace {
 
@@ -32,6 +36,10 @@ struct unit_t {
   bool binary = false;
   bool bin_write = false;
   int brecno = 0;
+  // A file opened and locked for writing but not yet emptied (the save file of a run that
+  // may save): its descriptor, -1 when there is none.
+  int held_fd = -1;
+  bool created = false; // the file did not exist before: removed again when never written
 };
 
 std::map<int, unit_t> &table() {
@@ -56,14 +64,131 @@ std::vector<std::string> split_lines(const std::string &text) {
   return out;
 }
 
+// Set while a failed write ends the process, so that the closing of the other files
+// cannot start a second ending.
+bool failing = false;
+
+int err_or_eio() { return errno != 0 ? errno : EIO; }
+
+// Flush one output file; false with errno set when the system refused the data.
+bool flush_ok(std::FILE *f) {
+  errno = 0;
+  return std::fflush(f) == 0 && !std::ferror(f);
+}
+
 } // namespace
 
+[[noreturn]] void write_failed(const std::string &file, int err) {
+  // A copy: the name may be held by the unit table, which is emptied below.
+  const std::string name = file;
+  const std::string why = std::strerror(err);
+  if (!failing) {
+    failing = true;
+    std::fflush(stdout);
+    // The stop record on the report when the report itself is not the file that failed;
+    // whether it reaches the disk is not checked again.
+    auto it = table().find(ndev.NOUT);
+    if (it != table().end() && it->second.f && it->second.name != name) {
+      std::FILE *f = it->second.f;
+      const std::string r = " *** STOP *** CANNOT WRITE " + name + ": " + why + "\n";
+      std::fwrite(r.data(), 1, r.size(), f);
+      std::fflush(f);
+    }
+    for (auto &kv : table()) {
+      if (kv.second.f) std::fclose(kv.second.f);
+      if (kv.second.held_fd >= 0 && kv.second.created) ::unlink(kv.second.name.c_str());
+    }
+    table().clear();
+  }
+  std::fprintf(stderr, "zelk: cannot write %s: %s\n", name.c_str(), why.c_str());
+  std::_Exit(1);
+}
+
+int uopen_hold(const std::string &name, const char *what, bool *created, bool may_fail) {
+  int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (created) *created = fd >= 0;
+  if (fd < 0 && errno == EEXIST) fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0 && may_fail) return -1;
+  if (fd < 0) start_fatal(name + ": cannot open the " + what + ": " + std::strerror(errno));
+  // A device (a terminal, /dev/null) is no run's file: only regular files are locked.
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return fd;
+  struct flock lk {};
+  lk.l_type = F_WRLCK;
+  lk.l_whence = SEEK_SET;
+  if (fcntl(fd, F_SETLK, &lk) == 0) return fd;
+  if (errno == EACCES || errno == EAGAIN) {
+    struct flock q {};
+    q.l_type = F_WRLCK;
+    q.l_whence = SEEK_SET;
+    std::string who;
+    if (fcntl(fd, F_GETLK, &q) == 0 && q.l_type != F_UNLCK && q.l_pid > 0)
+      who = " (pid " + std::to_string(q.l_pid) + ")";
+    start_fatal(name + " is being written by another run" + who);
+  }
+  // A file system without locks: the file is used unlocked.
+  return fd;
+}
+
+int uopen_keep(const std::string &name, const char *what) {
+  const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) start_fatal(name + ": cannot open the " + what + ": " + std::strerror(errno));
+  return fd;
+}
+
+namespace {
+// Empty an opened file and connect a stream to it.
+std::FILE *start_file(int fd, const std::string &name, const char *mode) {
+  struct stat st {};
+  // Only a regular file is emptied (a terminal or a device is written as it is).
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ftruncate(fd, 0) != 0) write_failed(name, err_or_eio());
+  std::FILE *f = fdopen(fd, mode);
+  if (!f) start_fatal(name + ": cannot open the output file: " + std::strerror(errno));
+  return f;
+}
+} // namespace
+
+void uopen_out_fd(int unit, const std::string &name, int fd) {
+  uclose(unit);
+  unit_t &u = get(unit);
+  u.name = name;
+  u.f = start_file(fd, name, "w");
+}
+
+void bhold(int unit, const std::string &name, bool may_fail) {
+  uclose(unit);
+  unit_t &u = get(unit);
+  u.name = name;
+  u.binary = true;
+  u.bin_write = true;
+  u.held_fd = uopen_hold(name, "save file", &u.created, may_fail);
+}
+
 void uopen_in(int unit, const std::string &name) {
-  std::ifstream in(name, std::ios::binary);
-  if (!in) start_fatal(name + ": cannot open the input file");
-  std::stringstream ss;
-  ss << in.rdbuf();
-  uopen_in_text(unit, ss.str(), name);
+  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat st {};
+  int err = 0;
+  if (fd < 0) err = errno;
+  else if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) err = EISDIR;
+  if (err != 0) {
+    if (fd >= 0) ::close(fd);
+    start_fatal(name + ": cannot open the input file: " + std::strerror(err));
+  }
+  std::string text;
+  char buf[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      err = errno;
+      ::close(fd);
+      start_fatal(name + ": cannot read the input file: " + std::strerror(err));
+    }
+    text.append(buf, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  uopen_in_text(unit, text, name);
 }
 
 void uopen_in_text(int unit, const std::string &text, const std::string &name) {
@@ -75,13 +200,7 @@ void uopen_in_text(int unit, const std::string &text, const std::string &name) {
   u.next = 0;
 }
 
-void uopen_out(int unit, const std::string &name) {
-  uclose(unit);
-  unit_t &u = get(unit);
-  u.name = name;
-  u.f = std::fopen(name.c_str(), "w");
-  if (!u.f) start_fatal(name + ": cannot open the output file");
-}
+void uopen_out(int unit, const std::string &name) { uopen_out_fd(unit, name, uopen_keep(name, "output file")); }
 
 void uopen_mem(int unit) {
   uclose(unit);
@@ -95,27 +214,68 @@ const std::vector<std::string> &umem(int unit) { return get(unit).mem; }
 void uclose(int unit) {
   auto it = table().find(unit);
   if (it == table().end()) return;
-  if (it->second.f) std::fclose(it->second.f);
+  unit_t u = std::move(it->second);
   table().erase(it);
+  if (u.held_fd >= 0) {
+    // Locked for a save that did not come: a file made for it goes again.
+    if (u.created) ::unlink(u.name.c_str());
+    ::close(u.held_fd);
+  }
+  if (u.f) {
+    const bool flushed = flush_ok(u.f);
+    const int err = err_or_eio();
+    errno = 0;
+    const bool closed = std::fclose(u.f) == 0;
+    if (!flushed) write_failed(u.name, err);
+    if (!closed) write_failed(u.name, err_or_eio());
+  }
+}
+
+void uclose_files() {
+  // The report last: a table or plot file that cannot be completed is still named on it.
+  std::vector<int> units;
+  for (auto &kv : table())
+    if (kv.first != ndev.NOUT && (kv.second.f || kv.second.held_fd >= 0)) units.push_back(kv.first);
+  for (int n : units) uclose(n);
+  auto it = table().find(ndev.NOUT);
+  if (it != table().end() && it->second.f) uclose(ndev.NOUT);
 }
 
 void uclose_all() {
-  for (auto &kv : table())
-    if (kv.second.f) std::fclose(kv.second.f);
+  uclose_files();
   table().clear();
 }
 
+void uflush(int unit) {
+  auto it = table().find(unit);
+  if (it == table().end() || !it->second.f) return;
+  if (!flush_ok(it->second.f)) write_failed(it->second.name, err_or_eio());
+}
+
 void uflush_all() {
+  std::fflush(stdout);
+  std::vector<int> units;
+  for (auto &kv : table())
+    if (kv.second.f) units.push_back(kv.first);
+  for (int n : units) uflush(n);
+}
+
+void uflush_quiet() {
   std::fflush(stdout);
   for (auto &kv : table())
     if (kv.second.f) std::fflush(kv.second.f);
 }
 
 void uput(int unit, const std::string &record) {
+  // A signal that asked the run to end is taken at the next record written.
+  if (zelk_signal != 0) interrupt_point();
   if (unit == NTERM) {
     std::fwrite(record.data(), 1, record.size(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
+    // The report follows the terminal: what a run has said reaches the disk at every line
+    // on the terminal (start, run and progress lines).
+    uflush(ndev.NOUT);
     return;
   }
   unit_t &u = get(unit);
@@ -126,11 +286,11 @@ void uput(int unit, const std::string &record) {
   if (!u.f) {
     // A text unit written without an open: fort.N, as for the record files.
     u.name = "fort." + std::to_string(unit);
-    u.f = std::fopen(u.name.c_str(), "w");
-    if (!u.f) start_fatal(u.name + ": cannot open the output file");
+    u.f = start_file(uopen_keep(u.name, "output file"), u.name, "w");
   }
-  std::fwrite(record.data(), 1, record.size(), u.f);
-  std::fputc('\n', u.f);
+  errno = 0;
+  if (std::fwrite(record.data(), 1, record.size(), u.f) != record.size() || std::fputc('\n', u.f) == EOF)
+    write_failed(u.name, err_or_eio());
 }
 
 bool uget(int unit, std::string &rec) {
@@ -169,8 +329,10 @@ void urewind(int unit) {
     std::rewind(u.f);
     // A sequential file ends after the last record written: the records written after
     // the rewind replace the file, however many there were before.
-    if (u.bin_write && ftruncate(fileno(u.f), 0) != 0)
-      start_fatal(u.name + ": cannot rewind the record file");
+    if (u.bin_write) {
+      if (!flush_ok(u.f)) write_failed(u.name, err_or_eio());
+      if (ftruncate(fileno(u.f), 0) != 0) write_failed(u.name, err_or_eio());
+    }
   }
 }
 
@@ -257,26 +419,32 @@ void read_fatal(int unit, const std::string &what, const char *group, const char
     if (variable) msg += std::string("variable ") + variable;
     msg += ")";
   }
-  uflush_all();
+  uclose_files();
+  std::fflush(stdout);
   std::fprintf(stderr, "%s\n", msg.c_str());
   std::exit(1);
 }
 
 void start_fatal(const std::string &what) {
-  uflush_all();
+  uclose_files();
+  std::fflush(stdout);
   std::fprintf(stderr, "zelk: %s\n", what.c_str());
   std::exit(1);
 }
 
 void zstop() {
-  uflush_all();
-  // The terminal learns where the message stands.
-  std::fprintf(stderr, "zelk: run stopped, see %s\n", uname(ndev.NOUT).c_str());
+  const std::string report = uname(ndev.NOUT);
+  // Every file completed and closed, the report last, before the terminal learns where
+  // the message stands.
+  uclose_files();
+  std::fflush(stdout);
+  std::fprintf(stderr, "zelk: run stopped, see %s\n", report.c_str());
   std::exit(1);
 }
 
 void zend() {
-  uflush_all();
+  uclose_files();
+  std::fflush(stdout);
   std::exit(0);
 }
 
@@ -337,17 +505,30 @@ void binrec::get(int *x, long n) {
 }
 
 void bopen(int unit, const std::string &name, bool for_write) {
+  if (for_write) {
+    // Locked before it is emptied: a save file that another run writes is left to it.
+    bhold(unit, name);
+    unit_t &u = get(unit);
+    u.f = start_file(u.held_fd, name, "wb");
+    u.held_fd = -1;
+    return;
+  }
   uclose(unit);
   unit_t &u = get(unit);
   u.name = name;
   u.binary = true;
-  u.bin_write = for_write;
-  u.f = std::fopen(name.c_str(), for_write ? "wb" : "rb");
-  if (!u.f) start_fatal(name + ": cannot open the record file");
+  u.bin_write = false;
+  u.f = std::fopen(name.c_str(), "rb");
+  if (!u.f) start_fatal(name + ": cannot open the record file: " + std::strerror(errno));
 }
 
 static unit_t &bunit(int unit, bool for_write) {
   unit_t &u = get(unit);
+  if (u.binary && !u.f && u.held_fd >= 0 && for_write) {
+    // The save file locked at the start of the process, emptied when first written.
+    u.f = start_file(u.held_fd, u.name, "wb");
+    u.held_fd = -1;
+  }
   if (!u.binary || !u.f) bopen(unit, "fort." + std::to_string(unit), for_write);
   return get(unit);
 }
@@ -355,9 +536,11 @@ static unit_t &bunit(int unit, bool for_write) {
 void bwrite(int unit, const binrec &r) {
   unit_t &u = bunit(unit, true);
   std::uint32_t n = static_cast<std::uint32_t>(r.b.size());
-  std::fwrite(&n, 4, 1, u.f);
-  if (n) std::fwrite(r.b.data(), 1, n, u.f);
-  std::fwrite(&n, 4, 1, u.f);
+  errno = 0;
+  bool ok = std::fwrite(&n, 4, 1, u.f) == 1;
+  if (ok && n) ok = std::fwrite(r.b.data(), 1, n, u.f) == n;
+  if (ok) ok = std::fwrite(&n, 4, 1, u.f) == 1;
+  if (!ok) write_failed(u.name, err_or_eio());
   ++u.brecno;
 }
 

@@ -9,19 +9,49 @@
 #include <vector>
 
 // Open a text unit by name. Input units are opened read-only and must exist (a missing
-// file is a fatal read error); output units are created or truncated.
+// file is a fatal read error); output units are created or truncated. A file that cannot
+// be opened is named with the system's reason.
 void uopen_in(int unit, const std::string &name);
 void uopen_out(int unit, const std::string &name);
+// The output files of a process are opened in two stages, so that nothing is emptied
+// before all of them can be written and none is in use by another run: uopen_hold opens
+// a file without emptying it and takes an exclusive lock on it (a lock of the operating
+// system, held until the process ends or closes the file; a file whose lock another
+// process holds is a fatal start-up error naming that process), uopen_keep only opens
+// it; uopen_out_fd then empties the file and connects the unit to it. bhold does the
+// first stage for a record file to be written: it is emptied when first written, and a
+// file made by bhold and never written is removed when the unit is closed. With may_fail,
+// a file that cannot be opened is left to the first write (-1; the lock held by another
+// run is still fatal).
+int uopen_hold(const std::string &name, const char *what, bool *created = nullptr, bool may_fail = false);
+int uopen_keep(const std::string &name, const char *what);
+void uopen_out_fd(int unit, const std::string &name, int fd);
+void bhold(int unit, const std::string &name, bool may_fail = false);
 // Connect an input unit to a text held in memory (deck tests) and an output unit to
 // memory (report tests); umem() returns the records written so far.
 void uopen_in_text(int unit, const std::string &text, const std::string &name = "deck");
 void uopen_mem(int unit);
 const std::vector<std::string> &umem(int unit);
+// Every write, flush and close of an output unit is checked: when the system refuses one
+// (no space, quota, I/O error, file too large) the process ends at once through
+// write_failed. uclose_files closes every file (the report last) and keeps the units held
+// in memory; uclose_all closes every unit.
 void uclose(int unit);
+void uclose_files();
 void uclose_all();
+void uflush(int unit);
 void uflush_all();
+// Flush without checks, for the ending of a process that has already failed.
+void uflush_quiet();
+// The end of a process whose output file NAME could not be written (err: the errno):
+// "zelk: cannot write NAME: reason" on standard error, the same words in a "*** STOP ***"
+// record on the report when the report is not that file, the other files closed, exit
+// status 1.
+[[noreturn]] void write_failed(const std::string &name, int err);
 
-// Text output: one record (a line; the newline is added). NTERM is standard output.
+// Text output: one record (a line; the newline is added). NTERM is standard output; a
+// line on the terminal also flushes the report, so that the report on the disk follows
+// the run. A signal that asked the run to end is taken here, before the record.
 void uput(int unit, const std::string &record);
 
 // Text input: the next record into rec; false at the end of the unit.
@@ -63,7 +93,8 @@ std::string uname(int unit);
 // message on the report: flush every unit, name the report on standard error
 // ("zelk: run stopped, see case.out") and exit with status 1.
 [[noreturn]] void zstop();
-// Normal end after the end block: flush every unit and exit with status 0.
+// Normal end after the end block: close every unit (the report last) and exit with
+// status 0.
 [[noreturn]] void zend();
 
 // Record files (save file on unit 1, restart file on unit 2): each record is framed by

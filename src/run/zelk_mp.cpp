@@ -33,23 +33,22 @@ static void open_files() {
   mp.OUTNAME = output_name(mp.INFILE, "out");
   mp.POTNAME = output_name(mp.INFILE, "pot");
   mp.TOPNAME = output_name(mp.INFILE, "top");
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(mp.INFILE, ec))
-    start_fatal(mp.INFILE + ": cannot open the input file");
+  // The deck first: a deck that cannot be read is named with the reason, and no output
+  // file is made for it.
+  uopen_in(ndev.NIN, mp.INFILE);
   for (const std::string *n : {&mp.OUTNAME, &mp.POTNAME, &mp.TOPNAME})
     if (same_file(mp.INFILE, *n))
       start_fatal(mp.INFILE + ": the output file " + *n + " would overwrite the input deck");
-  // All three must be writable before any of them is emptied: opened for appending,
-  // which creates a missing file and keeps an existing one as it is.
-  for (const std::string *n : {&mp.OUTNAME, &mp.POTNAME, &mp.TOPNAME}) {
-    std::FILE *f = std::fopen(n->c_str(), "a");
-    if (!f) start_fatal(*n + ": cannot open the output file");
-    std::fclose(f);
-  }
-  uopen_in(ndev.NIN, mp.INFILE);
-  uopen_out(ndev.NOUT, mp.OUTNAME);
-  uopen_out(ndev.NPOT, mp.POTNAME);
-  uopen_out(ndev.NTOP, mp.TOPNAME);
+  // The report is locked before anything is emptied: a second run on the same name stops
+  // here and leaves the files of the first one alone. All three must open for writing
+  // before any of them is emptied (opened without emptying, which creates a missing file
+  // and keeps an existing one as it is).
+  const int out = uopen_hold(mp.OUTNAME, "output file");
+  const int pot = uopen_keep(mp.POTNAME, "output file");
+  const int top = uopen_keep(mp.TOPNAME, "output file");
+  uopen_out_fd(ndev.NOUT, mp.OUTNAME, out);
+  uopen_out_fd(ndev.NPOT, mp.POTNAME, pot);
+  uopen_out_fd(ndev.NTOP, mp.TOPNAME, top);
 }
 
 static void end_of_process() {
@@ -58,6 +57,9 @@ static void end_of_process() {
   gr_data.gr.release();
   gr_data.gdr.release();
   cputim(wp2.TUSED, 3);
+  // The tables, plot commands and save file reach the disk before the report says that
+  // the run ended without error.
+  uflush_all();
   const int u = ndev.NOUT;
   rec(u, "(A)", "1");
   rec(u, "(1X,A)", std::string(130, '*'));
@@ -78,6 +80,7 @@ int zelk_mp(int argc, char **argv) {
   irdini();
   file_name_specification(argc, argv, mp.INFILE);
   open_files();
+  guard_interrupts();
   term_line("> ZELK_MP_12.5 IS NOW RUNNING. PLEASE WAIT...");
   int nthreads = 1;
 #pragma omp parallel
@@ -95,6 +98,10 @@ int zelk_mp(int argc, char **argv) {
     read_first_run();
   }
   first_run_copies();
+  // A run that may save holds the folder's save file from now on, so that two runs in one
+  // folder do not write it both; a later run that saves takes it when it opens it. A file
+  // that cannot be opened here stops the run only when it comes to save.
+  if (mp.LSAV) bhold(ndev.NSAVE, "fort." + std::to_string(ndev.NSAVE), true);
   bool restored = mp.LREC;
   for (;;) {
     one_run(restored);

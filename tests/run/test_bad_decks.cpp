@@ -7,10 +7,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <new>
+#include <regex>
 
 #include "deck_test_util.hpp"
 #include "run/records.hpp"
@@ -122,54 +125,83 @@ TEST(BadDecks, GeometryAndMeshRanges) {
 // mesh size and the bytes.
 TEST(BadDecks, ArraysThatCannotBeHeld) {
   expect_stop("bad_radius_km.in", " *** STOP *** NMESH = 325000130 NEEDS 19245017330 BYTES FOR THE ARRAYS OF THE "
-                                  "RUN, MORE NODES THAN A 32-BIT NODE INDEX CAN COUNT.");
+                                  "RUN, MORE THAN 268435455 NODES: THE BOUNDARY HIT TABLE HOLDS 8 ENTRIES PER NODE, "
+                                  "COUNTED BY A 32-BIT INDEX.");
   if (kSanitized) GTEST_SKIP() << "the memory limit of the process needs a build without sanitizers";
-  // The same limit whether it is the machine's memory or the process's address space.
-  expect_stop("big_ddz_1e-7.in",
-              " *** STOP *** NMESH = 102001530 NEEDS 3974125826 BYTES FOR THE ARRAYS OF THE RUN, MORE THAN THE "
-              "1048576000 BYTES OF MEMORY.",
-              "ulimit -v 1024000;");
+  // Under an address-space limit: what the limit leaves beside the program's own mappings.
+  const fs::path dir = fresh_dir();
+  std::ofstream(dir / "case.in", std::ios::binary) << deck_file("big_ddz_1e-7.in");
+  EXPECT_EQ(run_in(dir, "case.in", "ulimit -v 1024000;"), 1);
+  EXPECT_EQ(slurp(dir / "stderr.txt"), "zelk: run stopped, see case.out\n");
+  const std::string stop = last_stop(slurp(dir / "case.out"));
+  EXPECT_TRUE(std::regex_match(stop, std::regex(" \\*\\*\\* STOP \\*\\*\\* NMESH = 102001530 NEEDS 3974125826 BYTES FOR "
+                                                "THE ARRAYS OF THE RUN, MORE THAN THE [0-9]+ BYTES LEFT UNDER THE "
+                                                "ADDRESS-SPACE LIMIT OF 1048576000 BYTES\\.")))
+      << stop;
+  fs::remove_all(dir);
 }
 
-// An allocation that fails anyway ends with the same stop, the report flushed.
+// An allocation that fails anyway ends with the same stop, the report flushed: one of
+// operator new, and one of the large-array allocator (which takes its blocks itself).
 TEST(BadDecks, FailedAllocationStops) {
   if (kSanitized) GTEST_SKIP() << "a sanitizer build reports a failed allocation itself";
   const std::string path = ::testing::TempDir() + "zelk_failed_alloc.out";
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(
-      {
-        uopen_out(ndev.NOUT, path);
-        rec(ndev.NOUT, "(1X,A)", "WRITTEN BEFORE");
-        guard_process();
-        note_run_memory(1000, 73000);
-        volatile std::size_t n = std::size_t(1) << 60;
-        static char *volatile sink;
-        sink = new char[n];
-        std::exit(sink != nullptr ? 0 : 2);
-      },
-      ::testing::ExitedWithCode(1), "zelk: run stopped, see .*zelk_failed_alloc.out");
-  EXPECT_EQ(lines_of(slurp(path)),
-            (std::vector<std::string>{" WRITTEN BEFORE", " *** STOP *** NMESH = 1000 NEEDS 73000 BYTES FOR THE "
-                                                         "ARRAYS OF THE RUN: AN ALLOCATION FAILED, THE MEMORY IS "
-                                                         "EXHAUSTED."}));
+  for (bool big : {false, true}) {
+    SCOPED_TRACE(big ? "large array" : "operator new");
+    std::remove(path.c_str());
+    EXPECT_EXIT(
+        {
+          uopen_out(ndev.NOUT, path);
+          rec(ndev.NOUT, "(1X,A)", "WRITTEN BEFORE");
+          guard_process();
+          note_run_memory(1000, 73000);
+          if (big) {
+            arr1<float> a;
+            a.alloc(1L << 50);
+            std::exit(a.allocated() ? 0 : 2);
+          }
+          volatile std::size_t n = std::size_t(1) << 60;
+          static char *volatile sink;
+          sink = new char[n];
+          std::exit(sink != nullptr ? 0 : 2);
+        },
+        ::testing::ExitedWithCode(1), "zelk: run stopped, see .*zelk_failed_alloc.out");
+    EXPECT_EQ(lines_of(slurp(path)),
+              (std::vector<std::string>{" WRITTEN BEFORE", " *** STOP *** NMESH = 1000 NEEDS 73000 BYTES FOR THE "
+                                                           "ARRAYS OF THE RUN: AN ALLOCATION FAILED, THE MEMORY IS "
+                                                           "EXHAUSTED."}));
+  }
   std::remove(path.c_str());
 }
 
-// A signal that ends the process still leaves the report written so far.
-TEST(BadDecks, SignalFlushesTheReport) {
+// SIGTERM asks the run to end: at the next record written it writes the closing record,
+// closes the report and exits with 128 + 15. A second signal ends the process at once.
+TEST(BadDecks, SignalEndsTheRunAtTheNextRecord) {
   const std::string path = ::testing::TempDir() + "zelk_signal.out";
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
       {
         uopen_out(ndev.NOUT, path);
-        guard_process();
+        guard_interrupts();
         rec(ndev.NOUT, "(1X,A)", "WRITTEN BEFORE THE SIGNAL");
         std::raise(SIGTERM);
+        rec(ndev.NOUT, "(1X,A)", "NOT WRITTEN");
         std::exit(0);
       },
-      ::testing::KilledBySignal(SIGTERM), "");
-  EXPECT_EQ(lines_of(slurp(path)), std::vector<std::string>{" WRITTEN BEFORE THE SIGNAL"});
+      ::testing::ExitedWithCode(128 + SIGTERM), "zelk: run interrupted by signal 15, see .*zelk_signal.out");
+  EXPECT_EQ(lines_of(slurp(path)), (std::vector<std::string>{" WRITTEN BEFORE THE SIGNAL",
+                                                             " *** STOP *** RUN INTERRUPTED BY SIGNAL 15 OUTSIDE THE "
+                                                             "TIME LOOP."}));
   std::remove(path.c_str());
+  EXPECT_EXIT(
+      {
+        guard_interrupts();
+        std::raise(SIGINT);
+        std::raise(SIGINT);
+        std::exit(0);
+      },
+      ::testing::KilledBySignal(SIGINT), "");
 }
 
 // Fields that grow without bound stop the run at the next progress line with the
@@ -220,7 +252,8 @@ TEST(BadDecks, OutputsCheckedBeforeAnyIsEmptied) {
   std::ofstream(dir / "case.out") << "EARLIER REPORT\n";
   fs::create_directories(dir / "case.pot"); // a folder where the tables would go
   EXPECT_EQ(run_in(dir, "case.in"), 1);
-  EXPECT_EQ(slurp(dir / "stderr.txt"), "zelk: case.pot: cannot open the output file\n");
+  EXPECT_EQ(slurp(dir / "stderr.txt"), std::string("zelk: case.pot: cannot open the output file: ") +
+                                           std::strerror(EISDIR) + "\n");
   EXPECT_EQ(slurp(dir / "case.out"), "EARLIER REPORT\n");
   fs::remove_all(dir);
 }

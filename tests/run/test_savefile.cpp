@@ -876,7 +876,7 @@ TEST(SaveRestart, BadRestartFilesAreFatalReadErrors) {
        "zelk: fort.2:54: CUTOFF is not a finite number \\(variable CUTOFF\\)\n"},
       {"deck with NZ and two zones", true, slurp(d / "c" / "fort.1"),
        "zelk: fort.2:58: record of 40 bytes where 64 were expected \\(variable hvstk\\)\n"},
-      {"no restart file", false, "", "zelk: fort.2: cannot open the record file\n"},
+      {"no restart file", false, "", "zelk: fort.2: cannot open the record file: No such file or directory\n"},
   };
   int n = 0;
   for (const row &r : rows) {
