@@ -24,11 +24,20 @@ struct cntr_t {
 };
 extern cntr_t cntr;
 
-// Stream function at the cell centres during one snapshot (NMESH entries), and a mark
-// per cell for the westward crossings already listed at the level being traced.
+// Most contour levels one snapshot draws. Drawn across the ten inches of the frame's
+// width, more lines than this would lie closer than a quarter millimetre, the width of
+// a plotter pen, and merge into a black area; a frame that asks for more draws every
+// f-th of its levels, on the same grid of levels, with f the smallest that fits.
+inline constexpr long NLEVMAX = 1000;
+
+// Stream function at the cell centres during one snapshot (NMESH entries), a mark per
+// cell for the westward crossings already listed at the level being traced, and per
+// cell and edge direction (west, north, east, south) the number of the last level
+// whose crossing of that edge was written.
 struct epz_data_t {
   arr1<float> z;
   arr1<unsigned char> seen;
+  arr2<int> written;
 };
 extern epz_data_t epz_data;
 
