@@ -31,10 +31,6 @@ int NRS = 0, JFS = 0;
 // Step of the snapshot, and whether a crossing or a start was lost to the full list.
 int nstep_now = 0;
 bool lost = false;
-// Number of the level being traced within the snapshot (1, 2, ...), the stamp of the
-// crossings it writes.
-int level_now = 0;
-
 inline long node(int i, int j) { return static_cast<long>(j - 1) * NRS + i; }
 inline bool inside(int i, int j) { return i >= 1 && i <= NRS && j >= 1 && j <= JFS; }
 inline float flag(int i, int j) { return iflg(node(i, j)); }
@@ -80,13 +76,22 @@ void list_clear() {
 // (1, 3, 5, 7): whether a line of this level has written it already, and marking it
 // written. A line that comes to a written crossing goes on as the line that wrote it
 // went on from there, so it has nothing new to draw.
+inline unsigned char edge_bit(int dir) { return static_cast<unsigned char>(1u << ((dir - 1) / 2)); }
 inline bool was_written(int i, int j, int dir) {
-  const arr2<int> &w = epz_data.written;
-  return w.allocated() && w((dir + 1) / 2, node(i, j)) == level_now;
+  const arr1<unsigned char> &w = epz_data.written;
+  return w.allocated() && (w(node(i, j)) & edge_bit(dir)) != 0;
 }
 inline void mark_written(int i, int j, int dir) {
-  arr2<int> &w = epz_data.written;
-  if (w.allocated()) w((dir + 1) / 2, node(i, j)) = level_now;
+  arr1<unsigned char> &w = epz_data.written;
+  if (!w.allocated()) return;
+  const long m = node(i, j);
+  if (w(m) == 0) epz_data.marked.push_back(m);
+  w(m) |= edge_bit(dir);
+}
+// No crossing written: the start of a level.
+void written_clear() {
+  for (long m : epz_data.marked) epz_data.written(m) = 0;
+  epz_data.marked.clear();
 }
 
 // Where the level crosses the edge between cell (i, j) and its edge neighbour
@@ -347,15 +352,17 @@ void eplot(const fix1<std::string, 10> &TITLE, int NPLOT, int NSTEP, bool LPLE, 
   if (NSTEP < wind.NT) chgplt(NSTEP, YMIN);
 
   if (draw) {
-    epz_data.written.alloc(4, NMESH, 0);
+    epz_data.written.alloc(NMESH, 0);
+    epz_data.marked.clear();
     for (long k = 1; k <= n; ++k) {
       cntr.CLEV = ZLO + static_cast<float>((k - 1) * f) * DZ0;
-      level_now = static_cast<int>(k);
       list_clear();
+      written_clear();
       if (!trace_level()) break;
     }
   }
   epz_data.z.release();
   epz_data.seen.release();
   epz_data.written.release();
+  std::vector<long>().swap(epz_data.marked);
 }

@@ -3,6 +3,7 @@
 // integral (the charge that has passed), drawn over the structure outline and the bunch.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "run/arrays.hpp"
 
@@ -32,12 +33,13 @@ inline constexpr long NLEVMAX = 1000;
 
 // Stream function at the cell centres during one snapshot (NMESH entries), a mark per
 // cell for the westward crossings already listed at the level being traced, and per
-// cell and edge direction (west, north, east, south) the number of the last level
-// whose crossing of that edge was written.
+// cell the edges (bits 1, 2, 4, 8: west, north, east, south) whose crossing a line of
+// the level has written, with the cells so marked, to clear them for the next level.
 struct epz_data_t {
   arr1<float> z;
   arr1<unsigned char> seen;
-  arr2<int> written;
+  arr1<unsigned char> written;
+  std::vector<long> marked;
 };
 extern epz_data_t epz_data;
 
