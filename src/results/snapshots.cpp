@@ -31,7 +31,6 @@ int NRS = 0, JFS = 0;
 // Step of the snapshot, and whether a crossing or a start was lost to the full list.
 int nstep_now = 0;
 bool lost = false;
-
 inline long node(int i, int j) { return static_cast<long>(j - 1) * NRS + i; }
 inline bool inside(int i, int j) { return i >= 1 && i <= NRS && j >= 1 && j <= JFS; }
 inline float flag(int i, int j) { return iflg(node(i, j)); }
@@ -71,6 +70,28 @@ bool list_add(long m) {
 void list_clear() {
   for (int k = 1; k <= cntr.NLIST; ++k) epz_data.seen(cntr.LIST(k)) = 0;
   cntr.NLIST = 0;
+}
+
+// The crossing of the level on the edge from cell (i, j) in the edge direction dir
+// (1, 3, 5, 7): whether a line of this level has written it already, and marking it
+// written. A line that comes to a written crossing goes on as the line that wrote it
+// went on from there, so it has nothing new to draw.
+inline unsigned char edge_bit(int dir) { return static_cast<unsigned char>(1u << ((dir - 1) / 2)); }
+inline bool was_written(int i, int j, int dir) {
+  const arr1<unsigned char> &w = epz_data.written;
+  return w.allocated() && (w(node(i, j)) & edge_bit(dir)) != 0;
+}
+inline void mark_written(int i, int j, int dir) {
+  arr1<unsigned char> &w = epz_data.written;
+  if (!w.allocated()) return;
+  const long m = node(i, j);
+  if (w(m) == 0) epz_data.marked.push_back(m);
+  w(m) |= edge_bit(dir);
+}
+// No crossing written: the start of a level.
+void written_clear() {
+  for (long m : epz_data.marked) epz_data.written(m) = 0;
+  epz_data.marked.clear();
 }
 
 // Where the level crosses the edge between cell (i, j) and its edge neighbour
@@ -174,9 +195,13 @@ void conpnt() {
   cntr_t &c = cntr;
   const int J0 = c.JCUR, I0 = c.ICUR, D0 = c.IDIR;
   const float CLEV = c.CLEV;
+  // A start on a crossing that an earlier line of the level wrote: that line holds all
+  // of this one.
+  if (was_written(I0, J0, D0)) return;
   float zp, rp;
   crossing(c.ICUR, c.JCUR, c.ISTEP, c.JSTEP, zp, rp);
   plot_point(zp, rp);
+  mark_written(I0, J0, D0);
   plotpiece_t pc{1};
   if (c.IDIR != 1 || list_add(node(c.ICUR, c.JCUR))) {
     int t = 0;
@@ -198,10 +223,16 @@ void conpnt() {
         continue;
       }
       if (c.IDIR % 2 == 0) continue;
+      const bool again = was_written(c.ICUR, c.JCUR, c.IDIR);
       crossing(c.ICUR, c.JCUR, c.ISTEP, c.JSTEP, zp, rp);
       plot_piece_point(pc, zp, rp, JOIN_SOLID);
       if (c.IDIR == 1 && !list_add(node(c.ICUR, c.JCUR))) break;
       if (c.JCUR == J0 && c.ICUR == I0 && c.IDIR == D0) break; // closed
+      // The line joins a crossing written before: its own, when it runs round a loop
+      // that does not pass its start again, or one of an earlier line. Past this
+      // point it would only repeat what is drawn.
+      if (again) break;
+      mark_written(c.ICUR, c.JCUR, c.IDIR);
       t = 0;
     }
   }
@@ -294,6 +325,23 @@ void eplot(const fix1<std::string, 10> &TITLE, int NPLOT, int NSTEP, bool LPLE, 
   bool draw = n > 0 && DZ > 0.0f && std::isfinite(DZ);
   if (!LPALL && std::fabs(SFMAX) <= EPSTOL && std::fabs(SFMIN) <= EPSTOL) draw = false;
 
+  // More levels than a frame can show: every f-th of them, from the lowest on, at the
+  // spacing f DZ; the titles give the levels drawn. The report says so once per run.
+  long f = 1;
+  const float DZ0 = DZ;
+  if (draw && n > NLEVMAX) {
+    f = (n + NLEVMAX - 1) / NLEVMAX;
+    const long drawn = (n - 1) / f + 1;
+    if (mp.LEVRUN != mp.IRUN) {
+      mp.LEVRUN = mp.IRUN;
+      rec(ndev.NOUT, "(1X,A,I7,A,I11,A,I5,A,I8,A)", "*** WARNING *** SNAPSHOT AT STEP", NSTEP, " ASKS FOR", n,
+          " CONTOUR LEVELS, MORE THAN A FRAME CAN SHOW:", drawn, " ARE DRAWN AT", f, " TIMES THEIR SPACING.");
+    }
+    n = drawn;
+    ZHI = ZLO + static_cast<float>((n - 1) * f) * DZ0;
+    DZ = static_cast<float>(f) * DZ0;
+  }
+
   // The frame: titles, outline and bunch.
   plot_header(LPLE ? PK_EFIELD : PK_CURRENT, "", "", "", "", &TITLE);
   plot_datetime();
@@ -305,12 +353,17 @@ void eplot(const fix1<std::string, 10> &TITLE, int NPLOT, int NSTEP, bool LPLE, 
   if (NSTEP < wind.NT) chgplt(NSTEP, YMIN);
 
   if (draw) {
+    epz_data.written.alloc(NMESH, 0);
+    epz_data.marked.clear();
     for (long k = 1; k <= n; ++k) {
-      cntr.CLEV = ZLO + static_cast<float>(k - 1) * DZ;
+      cntr.CLEV = ZLO + static_cast<float>((k - 1) * f) * DZ0;
       list_clear();
+      written_clear();
       if (!trace_level()) break;
     }
   }
   epz_data.z.release();
   epz_data.seen.release();
+  epz_data.written.release();
+  std::vector<long>().swap(epz_data.marked);
 }

@@ -3,6 +3,7 @@
 // integral (the charge that has passed), drawn over the structure outline and the bunch.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "run/arrays.hpp"
 
@@ -24,11 +25,21 @@ struct cntr_t {
 };
 extern cntr_t cntr;
 
-// Stream function at the cell centres during one snapshot (NMESH entries), and a mark
-// per cell for the westward crossings already listed at the level being traced.
+// Most contour levels one snapshot draws. Drawn across the ten inches of the frame's
+// width, more lines than this would lie closer than a quarter millimetre, the width of
+// a plotter pen, and merge into a black area; a frame that asks for more draws every
+// f-th of its levels, on the same grid of levels, with f the smallest that fits.
+inline constexpr long NLEVMAX = 1000;
+
+// Stream function at the cell centres during one snapshot (NMESH entries), a mark per
+// cell for the westward crossings already listed at the level being traced, and per
+// cell the edges (bits 1, 2, 4, 8: west, north, east, south) whose crossing a line of
+// the level has written, with the cells so marked, to clear them for the next level.
 struct epz_data_t {
   arr1<float> z;
   arr1<unsigned char> seen;
+  arr1<unsigned char> written;
+  std::vector<long> marked;
 };
 extern epz_data_t epz_data;
 

@@ -120,6 +120,7 @@ struct mprog_t {
   int ISKIP = 0;
   float RW = 0.0f;
   bool LPLEC = false;
+  int LEVRUN = -1;              // run (IRUN) whose report told of a snapshot's capped levels
 
   // derived run quantities
   float UBTE = 0.0f;

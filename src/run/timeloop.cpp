@@ -40,8 +40,11 @@ static void hphisum() {
 // Fields that grow without bound reach the wake accumulators as infinity or NaN. They
 // are looked at once per progress line and at the end of the loop: a run whose wake is
 // no longer finite stops there, with the step and the time-step data that explain it.
+// Every sample that a result reads is looked at: the extrema take one beyond the NW
+// reported ones, the loss and kick factors the NQ samples of the bunch, which are more
+// than NW when the wake is shorter than the bunch.
 static void check_wakes(int nstep) {
-  const long n = std::min<long>(mp.NW, wzwy_data.wz.size());
+  const long n = std::max<long>(static_cast<long>(mp.NW) + 1, qkar.NQ);
   for (const arr1<float> *w : {&wzwy_data.wz, &wzwy_data.wp, &wzwy_data.wy, &wzwy_data.wt}) {
     const float *p = w->data();
     const long m = std::min<long>(n, w->size());
@@ -75,7 +78,8 @@ void time_loop() {
   // Field steps share one sweep over memory where nothing between them reads the fields
   // but the wake integration along the line KMIN: not with the Napoly contour, the
   // field-line snapshots or the CPU-time monitor, and not across a progress line.
-  const bool snaps = MROT != 1 && mp.LPLEC && !win2.LCBACK;
+  // Snapshots only of the monopole field, whose Hphi is the stream function they draw.
+  const bool snaps = MROT == 0 && mp.LPLEC && !win2.LCBACK;
   const bool groups = (MROT == 0 || MROT == 1) && !wpl2.LNAPOLY && !snaps && !mp.LCPUTM;
   int ahead = 0, slot = -1; // field steps done beyond step k + 1; the wake line of step k
   for (int k = KSTART; k <= NT - 1; ++k) {

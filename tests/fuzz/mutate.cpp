@@ -79,7 +79,7 @@ std::string mutate_deck(const std::string &deck, fuzz_rng &rng, std::string &wha
   for (int n = 0; n < nmut && !v.empty(); ++n) {
     const std::size_t kind = rng.below(100);
     const std::size_t li = rng.below(v.size());
-    if (kind < 55) {
+    if (kind < 49) {
       // A number of a random line (the title line too) replaced.
       std::vector<std::size_t> cand;
       for (std::size_t k = 0; k < v.size(); ++k)
@@ -92,6 +92,29 @@ std::string mutate_deck(const std::string &deck, fuzz_rng &rng, std::string &wha
       if (rng.below(6) == 0) val = (v[k][b] == '-' ? v[k].substr(b + 1, e - b - 1) : "-" + v[k].substr(b, e - b));
       what += "line " + std::to_string(k + 1) + ": " + v[k].substr(b, e - b) + " -> " + val + "\n";
       v[k] = v[k].substr(0, b) + val + v[k].substr(e);
+    } else if (kind < 55) {
+      // Snapshots of the fields: all columns held (LCBACK off), electric field lines,
+      // current lines or both, levels fixed or relative to the extrema. Added at the
+      // head of a PLOT and a WAKE group (the same run's or not).
+      std::vector<std::size_t> plot, wake;
+      for (std::size_t k = 0; k < v.size(); ++k) {
+        if (!group_line(v[k])) continue;
+        const std::string name = v[k].substr(2, 4);
+        if (name == "PLOT") plot.push_back(k);
+        if (name == "WAKE") wake.push_back(k);
+      }
+      if (plot.empty()) continue;
+      const char *const lines[] = {"LPLE=T,", "LPLC=T,", "LPLE=T, LPLC=T,"};
+      std::string add = lines[rng.below(3)];
+      if (rng.below(2) == 0) add += " LPALL=T,";
+      const std::size_t kp = plot[rng.below(plot.size())];
+      v[kp].insert(6, " " + add);
+      what += "snapshots at line " + std::to_string(kp + 1) + ": " + add + "\n";
+      if (!wake.empty() && rng.below(4) != 0) {
+        const std::size_t kw = wake[rng.below(wake.size())];
+        v[kw].insert(6, " LCBACK=F,");
+        what += "all columns held at line " + std::to_string(kw + 1) + "\n";
+      }
     } else if (kind < 65) {
       what += "drop line " + std::to_string(li + 1) + "\n";
       v.erase(v.begin() + static_cast<long>(li));

@@ -301,3 +301,45 @@ TEST(Snapshots, LongLineInPiecesOf1021) {
   for (const curve &c : lines)
     for (const xy &p : c.pts) EXPECT_NEAR(p.x, 4.0f * H, 2.0E-8);
 }
+
+// Cells cut by the wall (flags 1 to 4) make their edges starts of lines in the passes
+// along the boundary, also edges that a line of the level has crossed already. A line
+// started there would run along the line drawn before, and around a closed line to its
+// own start; with every cell cut, a closed line would be drawn once per crossing. Each
+// crossing is written once per level: the bump gives one closed line per level of the
+// same number of points as without cut cells, the straight lines four lines of one
+// point per row.
+TEST(Snapshots, CutCellsStartNoLineTwice) {
+  auto points = [](const std::vector<curve> &lines) {
+    std::vector<std::size_t> n;
+    for (const curve &c : lines) n.push_back(c.pts.size());
+    return n;
+  };
+  vacuum(30, 40, 40);
+  current(bump);
+  eplot(mp.TITLE, 10, 10, false, true);
+  const std::vector<std::size_t> bump_points = points(lines_of(umem(ndev.NTOP)));
+  ASSERT_EQ(bump_points.size(), 5u);
+  for (const float f : {1.0f, 2.0f, 3.0f, 4.0f}) {
+    SCOPED_TRACE(f);
+    vacuum(30, 40, 40);
+    current(bump);
+    flg_data.iflg.fill(f);
+    eplot(mp.TITLE, 10, 10, false, true);
+    const std::vector<curve> lines = lines_of(umem(ndev.NTOP));
+    EXPECT_EQ(points(lines), bump_points);
+    for (const curve &c : lines) {
+      EXPECT_EQ(c.pts.front().x, c.pts.back().x);
+      EXPECT_EQ(c.pts.front().y, c.pts.back().y);
+      std::set<std::pair<float, float>> distinct;
+      for (const xy &p : c.pts) distinct.insert({p.x, p.y});
+      EXPECT_EQ(distinct.size(), c.pts.size() - 1);
+    }
+
+    vacuum(6, 40, 8);
+    current([](int, int j) { return static_cast<float>(j); });
+    flg_data.iflg.fill(f);
+    eplot(mp.TITLE, 8, 10, false, true);
+    EXPECT_EQ(points(lines_of(umem(ndev.NTOP))), std::vector<std::size_t>(4, 6));
+  }
+}

@@ -215,6 +215,19 @@ TEST(BadDecks, FieldsThatGrowWithoutBound) {
               " 82. RECOMMENDED MT =      3, LARGEST DDZ/DDR =   2.0000    ");
 }
 
+// A wake range shorter than the bunch: the extrema of the report read one sample beyond
+// the NW reported ones, the loss factor the NQ > NW samples under the bunch. Fields that
+// grow without bound make those samples infinite while samples 1 .. NW are still finite;
+// the run stops all the same, before the report prints them.
+TEST(BadDecks, FieldsThatGrowWithoutBoundBeyondTheReportedWake) {
+  expect_stop("blowup_past_the_wake.in",
+              " *** STOP *** MT =      1 LETS THE FIELDS GROW WITHOUT BOUND: THE WAKE IS NOT FINITE AT TIME STEP       "
+              " 79. RECOMMENDED MT =      3, LARGEST DDZ/DDR =   2.0000    ");
+  expect_stop("blowup_under_the_bunch.in",
+              " *** STOP *** MT =      1 LETS THE FIELDS GROW WITHOUT BOUND: THE WAKE IS NOT FINITE AT TIME STEP       "
+              " 81. RECOMMENDED MT =      3, LARGEST DDZ/DDR =   2.0000    ");
+}
+
 // Output names: the first point of the deck's own name, beside the deck.
 TEST(BadDecks, OutputsBesideTheDeck) {
   const struct {
