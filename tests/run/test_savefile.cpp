@@ -1022,7 +1022,7 @@ TEST(SaveRestart, RestoredRunBuildsTheMeshOfTheSavedRun) {
       {"NR and NZ, long-way circle above the top", small_deck("NR=21, NZ=41", raised, false, "MROT=0", "")},
       {"half cell, circle above the top",
        small_deck(one, {"0.05 0.0", "-2. -0.015", "0.05 0.02"}, true, "MROT=0", "")},
-      {"half cell, NZ with two zones", small_deck("NZ=17, " + two, {"0.05 0.0", "0.05 0.02"}, true, "MROT=0", "")},
+      {"half cell, NZ with two zones", small_deck("NZ=33, " + two, {"0.05 0.0", "0.05 0.02"}, true, "MROT=0", "")},
       {"circles below the top, two zones", small_deck(two, corners, false, "MROT=0", "")},
       {"ellipse the short way, two zones", small_deck(two, ellipse, false, "MROT=0", "")},
       {"ellipse the long way", small_deck(one, longell, false, "MROT=0", "")},
