@@ -330,6 +330,7 @@ void restore_mesh() {
     // The saved run built zone 1 alone: NZ was given with DDZ. NZ itself is not in the
     // file; it is taken as the z lines of the structure at the step DDZ.
     latc.NZ = halves * nint(ZMAXD / latc.DDZ) + 1;
+    mp.NZ0 = latc.NZ;
     last_pass();
     rmesh.CAUSE = "NZ, GIVEN WITH DDZ AND SEVERAL RADIAL ZONES, IS NOT IN THE SAVE FILE.";
   } else if (NRL >= 2 && latc.DDZ > 0.0f) {
@@ -341,6 +342,10 @@ void restore_mesh() {
     latc.NR = static_cast<int>(NRL);
     latc.NZ = nint(static_cast<float>(halves) * rmesh.ZMAX / latc.DDZ) + 1;
     latc.DDZ = 0.0f;
+    // Later runs of the deck start from these inputs, as they would after the saved run.
+    mp.NR0 = latc.NR;
+    mp.NZ0 = latc.NZ;
+    mp.DDZ0 = 0.0f;
     rmesh.CAUSE = "NR AND NZ (DDZ=0) ARE NOT IN THE SAVE FILE; NR=" + std::to_string(latc.NR) +
                   " AND NZ=" + std::to_string(latc.NZ) + " DO NOT GIVE ITS STEPS DDZ AND DDR(1).";
   }

@@ -997,7 +997,9 @@ void expect_files_of_one_run(const fs::path &once, const fs::path &twice) {
 // raises the top radius (a third pass would give another mesh); NZ given with two
 // radial zones, which keeps zone 1 only (and sends the cut structure to the Napoly
 // contour); a mesh of NR and NZ whose deck also gave steps and outer radii that such a
-// mesh ignores; half cells; every kind of arc; the dipole, with TAVO; the Napoly method.
+// mesh ignores; half cells; every kind of arc; the dipole, with TAVO; the Napoly method;
+// an iris below the pipe radius, which sends a deck that left LNAPOLY false to the Napoly
+// contour (the file holds the switch as the run ended), and one that gave the contour.
 TEST(SaveRestart, RestoredRunBuildsTheMeshOfTheSavedRun) {
   test_dir d;
   const std::string one = "DDZ=0.0025, DDR(1)=0.0025";
@@ -1010,6 +1012,8 @@ TEST(SaveRestart, RestoredRunBuildsTheMeshOfTheSavedRun) {
   const std::vector<std::string> ellipse = {"0.05 0.02", "-3. 0.013", "0.05 0.04", "0.05 0.06"}; // ES
   const std::vector<std::string> longell = {"0.05 0.02", "-4. 0.013", "0.05 0.04", "0.05 0.06"}; // EL
   const std::vector<std::string> box = {"0.05 0.02", "0.05 0.06"};
+  const std::vector<std::string> iris = {"0.05 0.02", "0.05 0.035", "0.015 0.035", "0.015 0.045", "0.05 0.045",
+                                         "0.05 0.06"};
   struct row {
     const char *what;
     std::string deck;
@@ -1029,6 +1033,10 @@ TEST(SaveRestart, RestoredRunBuildsTheMeshOfTheSavedRun) {
       {"dipole, long-way circle above the top", small_deck(one, raised, false, "MROT=1", "")},
       {"dipole, TAVO, two zones", small_deck(two, raised, false, "MROT=1", ", LTAVO=T")},
       {"Napoly method, circle above the top", small_deck(one, bulge, false, "MROT=0", ", LNAPOLY=T")},
+      {"iris: the program takes the Napoly contour", small_deck(one, iris, false, "MROT=0", "")},
+      {"iris, dipole: the program takes the Napoly contour", small_deck(two, iris, false, "MROT=1", "")},
+      {"iris, Napoly contour given",
+       small_deck(one, iris, false, "MROT=0", ", LNAPOLY=T, ZCF=0.01, ZCT=0.07, RWAK=0.01")},
   };
   int n = 0;
   for (const row &r : rows) {
