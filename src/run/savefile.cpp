@@ -307,6 +307,9 @@ void restore_mesh() {
   rmesh.DDZ = rmesh.DDR1 = 0.0f;
   gpass.NPASS = 0;
   const long NRL = rmesh.NRN > 0 ? rmesh.NRN - 1 : -1;
+  // The passes only lengthen the structure: a saved length below that of the contour
+  // (or not a number) is no length of a save, and the contour's own is taken.
+  if (!(rmesh.ZMAX >= ZMAXD) || !std::isfinite(rmesh.ZMAX)) rmesh.ZMAX = ZMAXD;
   // With a given DDZ the mesh set-up raised the largest outer radius to the top radius
   // of its last pass, which built the zones; that pass started from the length ZMAX
   // that the first pass left, or from the length of the contour when it was the first.
