@@ -319,8 +319,18 @@ void restore_mesh() {
   const int all = zone_lines(RTOP, false, several);
   const int first = zone_lines(RTOP, true, several);
   const bool zoned = latc.DDZ > 0.0f && RTOP > 0.0f && RTOP >= RMAXD && all > 0;
+  // The first pass started from the largest of the contour's radius and the outer radii;
+  // the one that the passes raised (the first largest) is not known as given. A top
+  // radius above all the others was raised by the arcs of a first pass, and a length
+  // other than the contour's was set by one: the saved run then took two passes.
+  int kmax = 1;
+  for (int k = 1; k <= 1000; ++k)
+    if (lat2.RMARK(k) > 0.0f && lat2.RMARK(k) > lat2.RMARK(kmax)) kmax = k;
+  float first_top = std::max(0.0f, RMAXD);
+  for (int k = 1; k <= 1000; ++k)
+    if (k != kmax) first_top = std::max(first_top, lat2.RMARK(k));
   auto last_pass = [&]() {
-    gpass.NPASS = rmesh.ZMAX == ZMAXD ? 1 : 2;
+    gpass.NPASS = rmesh.ZMAX == ZMAXD && !(RTOP > first_top) ? 1 : 2;
     gpass.RTOP = RTOP;
     gpass.ZL0 = rmesh.ZMAX;
     gpass.ZMAX = rmesh.ZMAX;

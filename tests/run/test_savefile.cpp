@@ -1033,6 +1033,8 @@ TEST(SaveRestart, RestoredRunBuildsTheMeshOfTheSavedRun) {
       {"dipole, long-way circle above the top", small_deck(one, raised, false, "MROT=1", "")},
       {"dipole, TAVO, two zones", small_deck(two, raised, false, "MROT=1", ", LTAVO=T")},
       {"Napoly method, circle above the top", small_deck(one, bulge, false, "MROT=0", ", LNAPOLY=T")},
+      {"circle shorter than half its chord above the top: its warning in both passes",
+       small_deck(two, {"0.05 0.02", "-2. -0.015", "0.05 0.06"}, false, "MROT=0", "")},
       {"iris: the program takes the Napoly contour", small_deck(one, iris, false, "MROT=0", "")},
       {"iris, dipole: the program takes the Napoly contour", small_deck(two, iris, false, "MROT=1", "")},
       {"iris, Napoly contour given",
