@@ -323,6 +323,8 @@ static void check_coordinates(float ZMAX) {
   if (dz > 0.0f) points_within(std::min(static_cast<float>(MAXSTEPS) * dz, MAXCOORD));
 }
 
+gpass_t gpass;
+
 void setgrd(float &RBP, float &ZMAX, float RMAX, float &RMIN, float &ZLFT, float &ZRGT, float &RAD) {
   const auto &RR = geo.RR;
   const int NLAST = lat2.NLAST;
@@ -341,6 +343,20 @@ void setgrd(float &RBP, float &ZMAX, float RMAX, float &RMIN, float &ZLFT, float
   check_coordinates(ZMAX);
 
   float RTOP1 = RTOP, ZL1 = ZMAX;
+  if (gpass.NPASS > 0) {
+    // The mesh of a saved run: its last pass again, from the top radius and length that
+    // pass started from.
+    RTOP = gpass.RTOP;
+    for (int p = 1; p <= gpass.NPASS; ++p) {
+      irdset(RTOP);
+      center(RTOP, gpass.ZL0, RTOP1, ZL1, RMIN, RBP, ZLFT, ZRGT, gpass.NPASS);
+    }
+    ZMAX = gpass.ZMAX;
+    gpass.NPASS = 0;
+    geo.ZL = ZL1;
+    RAD = RTOP1;
+    return;
+  }
   for (int p = 1; p <= 2; ++p) {
     irdset(RTOP);
     center(RTOP, ZMAX, RTOP1, ZL1, RMIN, RBP, ZLFT, ZRGT, p);

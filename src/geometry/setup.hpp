@@ -26,6 +26,17 @@ void irdset_newrun();
 // [0, XR(NZONE)].
 int ird(float &R);
 
+// The last pass of setgrd as a saved run took it, for the run continued from its save:
+// its top radius and length going in, its number, and the length that the saved run
+// kept. NPASS = 0 (every other run): the passes follow from the contour. NPASS = 1 or 2:
+// setgrd takes that pass alone (twice when the saved run took two, so that the messages
+// of the walk appear as often), then sets NPASS back to 0.
+struct gpass_t {
+  int NPASS = 0;
+  float RTOP = 0.0f, ZL0 = 0.0f, ZMAX = 0.0f;
+};
+extern gpass_t gpass;
+
 // Beam-pipe radius, radial zones and extents of the structure (two passes when the
 // first one changes the top radius or the length).
 void setgrd(float &RBP, float &ZMAX, float RMAX, float &RMIN, float &ZLFT, float &ZRGT,

@@ -36,6 +36,8 @@ bool run_prepare(bool restored) {
     inputd(mp.LADD, latc.NPTS, mp.NLINES, lat2.NLAST, mp.ZMAX, mp.RMAX);
     if (restored) mp.ZLAST = geo.ZZ(lat2.NLAST);
   }
+  // The restored run builds the mesh of the saved run, whose NR and NZ the file lacks.
+  if (restored) restore_mesh();
   // Extent of the structure, circles and ellipses
   setgrd(mp.RBP, mp.ZMAX, mp.RMAX, mp.RMIN, mp.ZLFT, mp.ZRGT, mp.RAD);
   // LCFRON, MTE (with the checks of the bunch and time inputs)
@@ -48,6 +50,7 @@ bool run_prepare(bool restored) {
   run_wake_steps(restored);
   // Pipe and drive-ring indices, the straight wake line
   setprm(2, mp.LPLEC, mp.RAD, mp.ZLFT, mp.ZRGT, mp.RMIN, mp.RBP);
+  if (restored) restore_napoly();
   setkmin();
   // Upper frequency of the spectra
   run_cutoff();
@@ -61,6 +64,7 @@ bool run_prepare(bool restored) {
   prmesh(mp.NW, mp.BEAMONLY, mp.RAD);
   // Sizes and allocation of the run's arrays
   run_sizes_alloc();
+  if (restored) restore_check_sizes();
   // Echo of the geometry and of the other groups
   run_lfftany();
   if (!mp.BEAMONLY) {

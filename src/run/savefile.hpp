@@ -9,6 +9,7 @@
 // Each of records 1 to 55 is described once, by the list of its items (save_record);
 // the save writes and the restore reads the records from that list.
 #pragma once
+#include <string>
 #include <vector>
 
 // The kinds of item: 32-bit reals and integers, switches (true = -1, false = 0), texts
@@ -50,3 +51,31 @@ void save_run();
 // restored run is numbered one after the saved run and counts as a new mesh. Records 55
 // onwards are read by advan.
 void restore_inputs();
+
+// What the restored run takes from the restart file besides the inputs: the length ZMAX
+// that the saved run's mesh set-up left, and the sizes of the saved field records
+// (radial lines NRN, wake entries MSZW and mesh nodes NMESH; 0 when the records that
+// follow record 54 are not those of a save). NZ and NR are not in the file: the mesh
+// set-up of the saved run is recovered from the saved steps, outer radii and sizes
+// (restore_mesh); CAUSE names what the restore had to assume.
+struct rmesh_t {
+  float ZMAX = 0.0f;
+  float DDZ = 0.0f, DDR1 = 0.0f; // steps of a mesh of NR and NZ, to be found again
+  long NRN = 0, MSZW = 0, NMESH = 0;
+  std::string CAUSE;
+};
+extern rmesh_t rmesh;
+
+// The sizes NRN, MSZW and NMESH of rmesh from the lengths of the records that follow
+// record 54 (record 55 first): wz and wy in chunks of 8000 entries, 320 delay-line
+// records per chunk of 400 radial lines, six field components in chunks of 8000 nodes.
+// Lengths that do not follow this pattern give sizes of 0.
+void saved_sizes(const std::vector<std::size_t> &lengths);
+// Restored run, after its geometry lines are decoded again: the inputs NR, NZ, DDZ and
+// the pass of the mesh set-up that give the saved run's mesh.
+void restore_mesh();
+// Restored run, once its pipes are known: LNAPOLY as the deck gave it (see savefile.cpp).
+void restore_napoly();
+// Restored run, once its sizes are known: a mesh that differs from the one whose field
+// records the file holds ends the run with a stop that names the cause.
+void restore_check_sizes();

@@ -559,3 +559,20 @@ binrec bread(int unit, std::size_t nbytes, const char *item) {
     read_fatal(unit, "bad record framing", nullptr, item);
   return r;
 }
+
+std::vector<std::size_t> blengths_ahead(int unit) {
+  unit_t &u = bunit(unit, false);
+  std::vector<std::size_t> out;
+  const long at = std::ftell(u.f);
+  if (at < 0) return out;
+  for (;;) {
+    std::uint32_t n = 0, n2 = 0;
+    if (std::fread(&n, 4, 1, u.f) != 1) break;
+    if (std::fseek(u.f, static_cast<long>(n), SEEK_CUR) != 0) break;
+    if (std::fread(&n2, 4, 1, u.f) != 1 || n2 != n) break;
+    out.push_back(n);
+  }
+  std::clearerr(u.f);
+  std::fseek(u.f, at, SEEK_SET);
+  return out;
+}

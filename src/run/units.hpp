@@ -123,4 +123,7 @@ void bwrite(int unit, const binrec &r);
 // naming the record number (and the item read, when given). A length word that is not
 // nbytes is refused before anything is allocated for it.
 binrec bread(int unit, std::size_t nbytes, const char *item = nullptr);
+// The lengths of the records from the read position of the unit to its end (or to the
+// first record whose framing is broken), without moving the read position.
+std::vector<std::size_t> blengths_ahead(int unit);
 void bopen(int unit, const std::string &name, bool for_write);

@@ -445,6 +445,10 @@ TEST(SaveRestart, RecordsOfTheSaveFileAndTheirReadBack) {
     restart_run(" &FILE  LREC=T /\nSTOP\n", save, false);
     EXPECT_EQ(mp.KSTART, KEND + 1);
     expect_same(saved, take(), false);
+    // The sizes the restore read from the lengths of the field records.
+    EXPECT_EQ(rmesh.NRN, r.NRN);
+    EXPECT_EQ(rmesh.MSZW, r.MSZW);
+    EXPECT_EQ(rmesh.NMESH, r.NMESH);
   }
 }
 
@@ -816,7 +820,9 @@ TEST(SaveRestart, ContinuationAfterARestartStartsAtStepZero) {
 }
 
 // Restart files that are no save of a run the file describes end the process with one
-// fatal read diagnostic naming the record, exit status 1, and no end block.
+// fatal read diagnostic naming the record, exit status 1, and no end block; field
+// records of another mesh (spliced from two saves) with the stop on the report that
+// names both meshes.
 TEST(SaveRestart, BadRestartFilesAreFatalReadErrors) {
   test_dir d;
   one_thread t1;
@@ -824,15 +830,6 @@ TEST(SaveRestart, BadRestartFilesAreFatalReadErrors) {
   fs::create_directories(d / "b");
   ASSERT_EQ(run_in(d / "a", "a.in", cut_short(deck_file("save_pillbox.in"))).status, 0);
   ASSERT_EQ(run_in(d / "b", "b.in", cut_short(deck_file("save_long_pipe.in"))).status, 0);
-  // A deck that gave NZ with DDZ and two radial zones: the given NZ keeps the first zone
-  // only, but NZ is not in the file, so the restored run lays its mesh over both zones
-  // and expects longer delay lines than were saved.
-  fs::create_directories(d / "c");
-  ASSERT_EQ(run_in(d / "c", "c.in",
-                   replaced(cut_short(deck_file("save_pillbox.in")), "DDZ=0.0025, DDR(1)=0.0025",
-                            "NZ=33, DDZ=0.0025, DDR(1)=0.0025, DDR(2)=0.005, RMARK(1)=0.02, RMARK(2)=0.05"))
-                .status,
-            0);
   const std::string a = slurp(d / "a" / "fort.1"), b = slurp(d / "b" / "fort.1");
   const std::vector<std::string> ra = records_of(a), rb = records_of(b);
   ASSERT_GT(ra.size(), 60u);
@@ -865,8 +862,7 @@ TEST(SaveRestart, BadRestartFilesAreFatalReadErrors) {
        "zelk: fort.2:55: end of the record file \\(variable KX\\)\n"},
       {"cut inside the last record", true, a.substr(0, a.size() - 100),
        "zelk: fort.2:" + std::to_string(ra.size()) + ": short record \\(variable ev\\)\n"},
-      {"spliced from two saves", true, framed(spliced),
-       "zelk: fort.2:56: record of 64 bytes where 184 were expected \\(variable wz\\)\n"},
+      {"spliced from two saves", true, framed(spliced), "zelk: run stopped, see r\\.out\n"},
       {"contour count out of range", true, framed(npts),
        "zelk: fort.2:52: NPTS0 = 20001 lies outside 1 \\.\\. 20000 \\(variable NPTS0\\)\n"},
       {"first step beyond the run", true, framed(kstart),
@@ -874,8 +870,6 @@ TEST(SaveRestart, BadRestartFilesAreFatalReadErrors) {
            "\\) \\(variable KSTART\\)\n"},
       {"cutoff not a number", true, framed(cutoff),
        "zelk: fort.2:54: CUTOFF is not a finite number \\(variable CUTOFF\\)\n"},
-      {"deck with NZ and two zones", true, slurp(d / "c" / "fort.1"),
-       "zelk: fort.2:58: record of 40 bytes where 64 were expected \\(variable hvstk\\)\n"},
       {"no restart file", false, "", "zelk: fort.2: cannot open the record file: No such file or directory\n"},
   };
   int n = 0;
@@ -942,4 +936,201 @@ TEST(SaveRestart, RunsThatSaveNothing) {
   uclose(ndev.NSAVE);
   EXPECT_EQ(mp.KEND, wind.NT - 1);
   EXPECT_EQ(fs::file_size(d / "none.save"), 0u);
+}
+
+// ------------------------------------------------------------------ the mesh of a restored run
+
+namespace {
+
+// A small deck: a cavity between two pipes of radius 0.02 m from z = 0 to 0.08 m (or the
+// right half of it, from the symmetry plane z = 0 to 0.04 m), whose outer wall is given
+// by `wall` (geometry lines from (0.02, 0.02) to (0.02, 0.06); for a half cell from the
+// axis point at z = 0 to (0.02, 0.02)).
+std::string small_deck(const std::string &mesh, const std::vector<std::string> &wall, bool half,
+                       const std::string &beam, const std::string &wake) {
+  std::string d = " &FILE  LSAV=T /\nSMALL CAVITY FOR THE RESTORED MESH\n &MESH  " + mesh + " /\n";
+  d += half ? "##CAVITYSHAPE\n0.\n0.0 0.0\n" : "#CAVITYSHAPE\n0.\n0.0 0.0\n0.02 0.0\n0.02 0.02\n";
+  for (const std::string &l : wall) d += l + "\n";
+  d += half ? "0.02 0.02\n0.02 0.04\n0.0 0.04\n0.0 0.0\n" : "0.02 0.06\n0.02 0.08\n0.0 0.08\n0.0 0.0\n";
+  d += "9999. 0.\n &BEAM  SIG=0.01, " + beam + " /\n &TIME  MT=3 /\n &WAKE  UBT=0.06" + wake +
+       " /\n &PLOT  LPLW=T, LFFTL=T /\n &PRIN  LPRW=T, LSVW=T /\nSTOP\n";
+  return d;
+}
+
+// Report, table and plot file of a restarted process against those of the run done at
+// once: after the banners the records agree one for one, but for the echo of LREC.
+void expect_files_of_one_run(const fs::path &once, const fs::path &twice) {
+  std::vector<std::string> ref = masked_lines(once / "p.out"), rep = masked_lines(twice / "r.out");
+  ASSERT_GT(ref.size(), 12u);
+  ASSERT_GT(rep.size(), 8u);
+  ref.erase(ref.begin(), ref.begin() + 12);
+  rep.erase(rep.begin(), rep.begin() + 8);
+  auto no_lrec = [](std::vector<std::string> &v) {
+    v.erase(std::remove_if(v.begin(), v.end(),
+                           [](const std::string &l) { return l.find("(LREC)") != std::string::npos; }),
+            v.end());
+  };
+  no_lrec(ref);
+  no_lrec(rep);
+  EXPECT_NE(std::find_if(ref.begin(), ref.end(),
+                         [](const std::string &l) { return l.find("WAKE   MIN/MAX") != std::string::npos; }),
+            ref.end())
+      << "the report holds wake results";
+  const std::size_t n = std::min(ref.size(), rep.size());
+  for (std::size_t k = 0; k < n; ++k)
+    if (rep[k] != ref[k]) {
+      ADD_FAILURE() << "report record " << k + 1 << " after the banner:\n" << rep[k] << "\nwhere the run done at once has\n"
+                    << ref[k];
+      break;
+    }
+  EXPECT_EQ(rep.size(), ref.size());
+  EXPECT_EQ(masked_lines(twice / "r.pot"), masked_lines(once / "p.pot"));
+  EXPECT_EQ(masked_lines(twice / "r.top"), masked_lines(once / "p.top"));
+}
+
+} // namespace
+
+// A run saved after its first step and continued in another process builds the mesh the
+// saved run was built on, whose NR and NZ the file does not hold, and gives the report,
+// tables and plots of the run done at once. The cases: a long-way circle whose centre
+// lies above the top of the first pass's mesh, so that the saved run's second pass still
+// raises the top radius (a third pass would give another mesh); NZ given with two
+// radial zones, which keeps zone 1 only (and sends the cut structure to the Napoly
+// contour); a mesh of NR and NZ whose deck also gave steps and outer radii that such a
+// mesh ignores; half cells; every kind of arc; the dipole, with TAVO; the Napoly method;
+// an iris below the pipe radius, which sends a deck that left LNAPOLY false to the Napoly
+// contour (the file holds the switch as the run ended), and one that gave the contour.
+TEST(SaveRestart, RestoredRunBuildsTheMeshOfTheSavedRun) {
+  test_dir d;
+  const std::string one = "DDZ=0.0025, DDR(1)=0.0025";
+  const std::string two = "DDZ=0.0025, DDR(1)=0.0025, DDR(2)=0.005, RMARK(1)=0.02, RMARK(2)=0.05";
+  const std::string nrnz = "NR=21, NZ=41, DDR(1)=0.001, DDR(2)=0.002, RMARK(1)=0.01, RMARK(2)=0.05";
+  const std::vector<std::string> raised = {"0.05 0.02", "-2. -0.025", "0.05 0.06"};      // CL, centre above
+  const std::vector<std::string> bulge = {"0.05 0.02", "-1. 0.025", "0.05 0.06"};        // CS above the top
+  const std::vector<std::string> corners = {"0.04 0.02", "-1. 0.01", "0.05 0.03", "0.05 0.05",
+                                            "-1. 0.01", "0.04 0.06"};                     // CS below the top
+  const std::vector<std::string> ellipse = {"0.05 0.02", "-3. 0.013", "0.05 0.04", "0.05 0.06"}; // ES
+  const std::vector<std::string> longell = {"0.05 0.02", "-4. 0.013", "0.05 0.04", "0.05 0.06"}; // EL
+  const std::vector<std::string> box = {"0.05 0.02", "0.05 0.06"};
+  const std::vector<std::string> iris = {"0.05 0.02", "0.05 0.035", "0.015 0.035", "0.015 0.045", "0.05 0.045",
+                                         "0.05 0.06"};
+  struct row {
+    const char *what;
+    std::string deck;
+  } rows[] = {
+      {"long-way circle above the top", small_deck(one, raised, false, "MROT=0", "")},
+      {"long-way circle above the top, two zones", small_deck(two, raised, false, "MROT=0", "")},
+      {"NZ with two zones", small_deck("NZ=33, " + two, box, false, "MROT=0", "")},
+      {"NZ with two zones, rounded corners", small_deck("NZ=33, " + two, corners, false, "MROT=0", "")},
+      {"NR and NZ with unused zones", small_deck(nrnz, bulge, false, "MROT=0", "")},
+      {"NR and NZ, long-way circle above the top", small_deck("NR=21, NZ=41", raised, false, "MROT=0", "")},
+      {"half cell, circle above the top",
+       small_deck(one, {"0.05 0.0", "-2. -0.015", "0.05 0.02"}, true, "MROT=0", "")},
+      {"half cell, NZ with two zones", small_deck("NZ=33, " + two, {"0.05 0.0", "0.05 0.02"}, true, "MROT=0", "")},
+      {"circles below the top, two zones", small_deck(two, corners, false, "MROT=0", "")},
+      {"ellipse the short way, two zones", small_deck(two, ellipse, false, "MROT=0", "")},
+      {"ellipse the long way", small_deck(one, longell, false, "MROT=0", "")},
+      {"dipole, long-way circle above the top", small_deck(one, raised, false, "MROT=1", "")},
+      {"dipole, TAVO, two zones", small_deck(two, raised, false, "MROT=1", ", LTAVO=T")},
+      {"Napoly method, circle above the top", small_deck(one, bulge, false, "MROT=0", ", LNAPOLY=T")},
+      {"circle shorter than half its chord above the top: its warning in both passes",
+       small_deck(two, {"0.05 0.02", "-2. -0.015", "0.05 0.06"}, false, "MROT=0", "")},
+      {"iris: the program takes the Napoly contour", small_deck(one, iris, false, "MROT=0", "")},
+      {"iris, dipole: the program takes the Napoly contour", small_deck(two, iris, false, "MROT=1", "")},
+      {"iris, Napoly contour given",
+       small_deck(one, iris, false, "MROT=0", ", LNAPOLY=T, ZCF=0.01, ZCT=0.07, RWAK=0.01")},
+  };
+  int n = 0;
+  for (const row &r : rows) {
+    SCOPED_TRACE(r.what);
+    const fs::path once = d / ("once" + std::to_string(n)), twice = d / ("twice" + std::to_string(n));
+    ++n;
+    fs::create_directories(once);
+    fs::create_directories(twice);
+    const run_result a = run_in(once, "p.in", r.deck);
+    ASSERT_EQ(a.status, 0) << a.err_terminal;
+    const run_result b = run_in(twice, "p.in", cut_short(r.deck));
+    ASSERT_EQ(b.status, 0) << b.err_terminal;
+    ASSERT_TRUE(fs::exists(twice / "fort.1"));
+    fs::copy_file(twice / "fort.1", twice / "fort.2");
+    const run_result c = run_in(twice, "r.in", " &FILE  LREC=T, LSAV=T /\nSTOP\n");
+    ASSERT_EQ(c.status, 0) << c.err_terminal;
+    EXPECT_NE(c.out_terminal.find(" >  100% OVER\n"), std::string::npos);
+    expect_files_of_one_run(once, twice);
+  }
+}
+
+// The field records of a save whose inputs give another mesh (records 1 to 54 of one
+// save, the field records of a save with the same wake length and radial lines on a
+// longer structure): the restart stops before it reads a field record, naming both
+// meshes.
+TEST(SaveRestart, FieldsOfAnotherMeshStopTheRestart) {
+  test_dir d;
+  fs::create_directories(d / "a");
+  fs::create_directories(d / "b");
+  const std::string deck = cut_short(deck_file("save_pillbox.in"));
+  ASSERT_EQ(run_in(d / "a", "a.in", deck).status, 0);
+  ASSERT_EQ(run_in(d / "b", "b.in", replaced(replaced(deck, "0.02      0.08", "0.02      0.09"), "0.0       0.08",
+                                             "0.0       0.09"))
+                .status,
+            0);
+  const std::vector<std::string> ra = records_of(slurp(d / "a" / "fort.1")), rb = records_of(slurp(d / "b" / "fort.1"));
+  ASSERT_GT(ra.size(), 60u);
+  ASSERT_GT(rb.size(), 60u);
+  ASSERT_EQ(ra[55].size(), rb[55].size()) << "the same wake length";
+  std::vector<std::string> spliced(ra.begin(), ra.begin() + 54);
+  spliced.insert(spliced.end(), rb.begin() + 54, rb.end());
+  fs::create_directories(d / "r");
+  write_file(d / "r" / "fort.2", framed(spliced));
+  const run_result res = run_in(d / "r", "r.in", " &FILE  LREC=T /\nSTOP\n");
+  EXPECT_EQ(res.status, 1);
+  EXPECT_EQ(res.err_terminal, "zelk: run stopped, see r.out\n");
+  EXPECT_EQ(res.out_terminal.find("RUN STARTED"), std::string::npos);
+  const std::vector<std::string> rep = lines_of(slurp(d / "r" / "r.out"));
+  auto at = std::find_if(rep.begin(), rep.end(),
+                         [](const std::string &l) { return l.find("*** STOP ***") != std::string::npos; });
+  ASSERT_NE(at, rep.end());
+  EXPECT_EQ(*at, " *** STOP *** THE RESTART FILE HOLDS THE FIELDS OF A MESH OF      21 RADIAL LINES AND      "
+                 "1386 NODES;");
+  ASSERT_NE(at + 1, rep.end());
+  EXPECT_EQ(at[1], " THE RESTORED INPUTS GIVE      21 RADIAL LINES AND      1302 NODES: THE SAVED RUN CANNOT BE "
+                   "CONTINUED.");
+  EXPECT_EQ(slurp(d / "r" / "r.out").find("ENDED WITHOUT ERROR"), std::string::npos);
+}
+
+// The sizes of a save read from the lengths of its field records: one chunk or several,
+// the last chunk full or not (MSZW and NMESH multiples of 8000, NRN of 400), and lengths
+// that are no save.
+TEST(SaveRestart, SizesFromTheLengthsOfTheFieldRecords) {
+  auto lengths = [](long NRN, long MSZW, long NMESH) {
+    std::vector<std::size_t> s = {8};
+    auto chunks = [&](long n, long len, int times, int pair) {
+      for (int t = 0; t < times; ++t)
+        for (long a = 0; a < n; a += len)
+          for (int p = 0; p < pair; ++p) s.push_back(4 * static_cast<std::size_t>(std::min(len, n - a)));
+    };
+    chunks(MSZW, 8000, 2, 1);
+    chunks(NRN, 400, 160, 2);
+    chunks(NMESH, 8000, 6, 1);
+    return s;
+  };
+  const long sizes[][3] = {{22, 46, 1302}, {401, 8006, 20000}, {400, 16000, 8000}, {800, 8000, 24001},
+                           {2, 1, 2},      {1200, 7999, 16000}, {399, 8001, 7999}};
+  for (const auto &z : sizes) {
+    SCOPED_TRACE("NRN " + std::to_string(z[0]) + ", MSZW " + std::to_string(z[1]) + ", NMESH " + std::to_string(z[2]));
+    saved_sizes(lengths(z[0], z[1], z[2]));
+    EXPECT_EQ(rmesh.NRN, z[0]);
+    EXPECT_EQ(rmesh.MSZW, z[1]);
+    EXPECT_EQ(rmesh.NMESH, z[2]);
+  }
+  std::vector<std::size_t> cut = lengths(22, 46, 1302);
+  cut.pop_back();
+  std::vector<std::size_t> odd = lengths(22, 46, 1302);
+  odd[100] = 92;
+  for (const auto &bad : {std::vector<std::size_t>{}, std::vector<std::size_t>{8}, cut, odd}) {
+    saved_sizes(bad);
+    EXPECT_EQ(rmesh.NRN, 0);
+    EXPECT_EQ(rmesh.MSZW, 0);
+    EXPECT_EQ(rmesh.NMESH, 0);
+  }
 }
