@@ -99,10 +99,11 @@ void check_deck(const deck_case &c) {
   auto by_arc = [&](xy p) { return e.F(p.x, p.y) < 1.6; };
   for (const curve &cv : used)
     for (std::size_t n = 1; n < cv.pts.size(); ++n)
-      if (by_arc(cv.pts[n - 1]) && by_arc(cv.pts[n]))
+      if (by_arc(cv.pts[n - 1]) && by_arc(cv.pts[n])) {
         EXPECT_TRUE(near(cv.pts[n - 1], cv.pts[n]))
             << "jump from z " << cv.pts[n - 1].x << " r " << cv.pts[n - 1].y << " to z " << cv.pts[n].x << " r "
             << cv.pts[n].y;
+      }
 
   // Mesh map: a cell whose neighbourhood of one cell all round lies inside the ellipse
   // (or all outside it) has the flag of that side.
