@@ -51,7 +51,10 @@ void stop_memory(long long NMESH, long long bytes, const std::string &why) {
 long long memory_limit() {
   long long lim = static_cast<long long>(sysconf(_SC_PHYS_PAGES)) * sysconf(_SC_PAGE_SIZE);
   if (lim <= 0) lim = 1LL << 62;
-  for (int res : {RLIMIT_AS, RLIMIT_DATA}) {
+  // The resident-set limit too (ulimit -m): Linux does not enforce it, but it is the
+  // limit a build with AddressSanitizer can be given, whose shadow memory needs the
+  // address space that RLIMIT_AS would hold.
+  for (int res : {RLIMIT_AS, RLIMIT_DATA, RLIMIT_RSS}) {
     struct rlimit rl;
     if (getrlimit(res, &rl) == 0 && rl.rlim_cur != RLIM_INFINITY &&
         static_cast<long long>(rl.rlim_cur) < lim)
