@@ -27,7 +27,7 @@ test: build
 	cmake -S . -B build-san -DCMAKE_BUILD_TYPE=Debug -DZELK_SANITIZE=ON
 	cmake --build build-san -j $(JOBS)
 	cd build-san && GOMP_SPINCOUNT=10000 ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS)
-	build-san/zelk_fuzz --zelk build-san/zelk --sanitized --seed 1 --count 300 --jobs $(JOBS) --cpu 20 --stall 300 --mem 1024 --work build-san/fuzz-work --keep build-san/fuzz-bad examples/pillbox.in tests/decks/*.in
+	build-san/zelk_fuzz --zelk build-san/zelk --sanitized --seed 1 --count 300 --jobs $(JOBS) --cpu 30 --stall 300 --mem 1024 --work build-san/fuzz-work --keep build-san/fuzz-bad examples/pillbox.in tests/decks/*.in
 
 # Long pass of the deck fuzzer in the sanitizer build: FUZZ_COUNT mutants of the example
 # and test decks from seed FUZZ_SEED, each with FUZZ_CPU seconds of processor time and

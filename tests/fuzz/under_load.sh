@@ -32,7 +32,7 @@ trap finish EXIT
 # The arguments of the pass in the Makefile's test target.
 pass() {
   "$build/zelk_fuzz" --zelk "$build/zelk" "${san[@]}" --seed "$seed" --count "$count" --jobs "$jobs" \
-    --cpu 20 --stall 300 --mem 1024 --work "$tmp/work-$1" --list "$tmp/$1.list" \
+    --cpu 30 --stall 300 --mem 1024 --work "$tmp/work-$1" --list "$tmp/$1.list" \
     examples/pillbox.in tests/decks/*.in >"$tmp/$1.log" || true
   # The counts of the endings: the lines between the heading and the closing line.
   sed -n '/^zelk_fuzz: seed/,/^fuzz:/p' "$tmp/$1.log" | grep '^  ' >"$tmp/$1.counts"
