@@ -88,8 +88,7 @@ struct job {
   long ticks = -1;
   std::chrono::steady_clock::time_point last_growth, last_look;
   bool killed = false; // by the runner, as a hang without progress
-  double cpu_used = 0.0;
-  std::string ending;
+  double cpu_used = 0.0; // processor seconds of the ended run
 };
 
 // User and system time of a process so far, in clock ticks, from /proc/PID/stat; -1
