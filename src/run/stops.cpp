@@ -84,11 +84,14 @@ memory_room memory_limit() {
   const long long avail = meminfo_kb("MemAvailable:");
   if (avail >= 0 && avail * 1024 - MEMORY_MARGIN < m.bytes)
     m = {avail * 1024 - MEMORY_MARGIN, "OF THE MEMORY AVAILABLE ON THE MACHINE"};
+  // The resident-set limit too (ulimit -m): Linux does not enforce it, but it is the one
+  // limit a build with AddressSanitizer can be given, whose shadow memory needs the address
+  // space that RLIMIT_AS would hold.
   const struct {
     int res;
     int field;
     const char *name;
-  } limits[] = {{RLIMIT_AS, 1, "ADDRESS-SPACE"}, {RLIMIT_DATA, 6, "DATA"}};
+  } limits[] = {{RLIMIT_AS, 1, "ADDRESS-SPACE"}, {RLIMIT_DATA, 6, "DATA"}, {RLIMIT_RSS, 2, "RESIDENT-SET"}};
   for (const auto &l : limits) {
     struct rlimit rl;
     if (getrlimit(l.res, &rl) != 0 || rl.rlim_cur == RLIM_INFINITY) continue;

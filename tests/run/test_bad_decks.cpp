@@ -127,18 +127,25 @@ TEST(BadDecks, ArraysThatCannotBeHeld) {
   expect_stop("bad_radius_km.in", " *** STOP *** NMESH = 325000130 NEEDS 19245017330 BYTES FOR THE ARRAYS OF THE "
                                   "RUN, MORE THAN 268435455 NODES: THE BOUNDARY HIT TABLE HOLDS 8 ENTRIES PER NODE, "
                                   "COUNTED BY A 32-BIT INDEX.");
-  if (kSanitized) GTEST_SKIP() << "the memory limit of the process needs a build without sanitizers";
-  // Under an address-space limit: what the limit leaves beside the program's own mappings.
-  const fs::path dir = fresh_dir();
-  std::ofstream(dir / "case.in", std::ios::binary) << deck_file("big_ddz_1e-7.in");
-  EXPECT_EQ(run_in(dir, "case.in", "ulimit -v 1024000;"), 1);
-  EXPECT_EQ(slurp(dir / "stderr.txt"), "zelk: run stopped, see case.out\n");
-  const std::string stop = last_stop(slurp(dir / "case.out"));
-  EXPECT_TRUE(std::regex_match(stop, std::regex(" \\*\\*\\* STOP \\*\\*\\* NMESH = 102001530 NEEDS 3974125826 BYTES FOR "
-                                                "THE ARRAYS OF THE RUN, MORE THAN THE [0-9]+ BYTES LEFT UNDER THE "
-                                                "ADDRESS-SPACE LIMIT OF 1048576000 BYTES\\.")))
-      << stop;
-  fs::remove_all(dir);
+  // What a limit leaves beside the program's own mappings, in a fresh folder per limit.
+  auto limited_stop = [](const char *ulimit, const char *limit) {
+    const fs::path dir = fresh_dir();
+    std::ofstream(dir / "case.in", std::ios::binary) << deck_file("big_ddz_1e-7.in");
+    EXPECT_EQ(run_in(dir, "case.in", ulimit), 1);
+    EXPECT_EQ(slurp(dir / "stderr.txt"), "zelk: run stopped, see case.out\n");
+    const std::string stop = last_stop(slurp(dir / "case.out"));
+    EXPECT_TRUE(std::regex_match(stop, std::regex(std::string(" \\*\\*\\* STOP \\*\\*\\* NMESH = 102001530 NEEDS 3974125826 "
+                                                              "BYTES FOR THE ARRAYS OF THE RUN, MORE THAN THE [0-9]+ BYTES "
+                                                              "LEFT UNDER THE ") +
+                                                  limit + " LIMIT OF 1048576000 BYTES\\.")))
+        << stop;
+    fs::remove_all(dir);
+  };
+  // A resident-set limit holds as well: the one limit a sanitizer build, whose shadow
+  // memory needs the address space, can be given.
+  limited_stop("ulimit -m 1024000;", "RESIDENT-SET");
+  if (kSanitized) GTEST_SKIP() << "an address-space limit needs a build without sanitizers";
+  limited_stop("ulimit -v 1024000;", "ADDRESS-SPACE");
 }
 
 // An allocation that fails anyway ends with the same stop, the report flushed: one of

@@ -6,13 +6,16 @@
 // A long cavity (R = 5 cm, 1 m long, pipes of 1 cm) and a bunch of SIG = 2 mm on a mesh
 // of 1 mm, wake of 10 cm: with the moving back (the default) the back of the window and
 // the stored window move through most of the cavity; with LCBACK=F in wake_extra column 1
-// stays in every window. MT = 4 lets four steps share a window.
-inline std::string long_cavity(const std::string &wake_extra, int mrot = 0, int mt = 3) {
+// stays in every window. MT = 4 lets four steps share a window. A cavity of another
+// length (m) keeps the pipes.
+inline std::string long_cavity(const std::string &wake_extra, int mrot = 0, int mt = 3, double length = 1.0) {
+  const std::string z1 = std::to_string(0.02 + length), z2 = std::to_string(0.04 + length);
   return " &FILE  LSAV=F /\n"
          "LONG CAVITY, SHORT BUNCH\n"
          " &MESH  DDZ=0.001, DDR(1)=0.001 /\n"
          "#CAVITYSHAPE\n0.\n"
-         "0.0 0.0\n0.01 0.0\n0.01 0.02\n0.05 0.02\n0.05 1.02\n0.01 1.02\n0.01 1.04\n0.0 1.04\n0.0 0.0\n"
+         "0.0 0.0\n0.01 0.0\n0.01 0.02\n0.05 0.02\n0.05 " + z1 + "\n0.01 " + z1 + "\n0.01 " + z2 + "\n0.0 " + z2 +
+         "\n0.0 0.0\n"
          "9999. 0.\n"
          " &BEAM  SIG=0.002, MROT=" +
          std::to_string(mrot) +
