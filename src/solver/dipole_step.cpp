@@ -169,6 +169,7 @@ void heff1(int NSTEP) {
   const float d2 = r4 - r3; // over four, seen by column 2
   delay_shift(stk_data.hvstk, n);
   delay_shift(stk_data.hvstk1, n);
+  const wkfld_t fld = wkfld_held(); // Hr, Hphi of columns 1 and 2
   for (int i = 1; i <= n; ++i) {
     const float rbm = 2.0f * rb / (gr(i) + gr(i + 1));
     L.RBM2 = rbm * rbm;
@@ -182,7 +183,7 @@ void heff1(int NSTEP) {
       float F;
       if (i < IRD) F = L.RBB2 - 1.0f;
       else F = k == 1 ? L.RBB2 - L.RBR2 : L.RBB2 + L.RBM2;
-      const float x1 = wkget(he_data.h[k], i, 1), x2 = wkget(he_data.h[k], i, 2);
+      const float x1 = wkget(fld.c[2 + k], i, 1), x2 = wkget(fld.c[2 + k], i, 2);
       const float t1 = ring ? L.CBEAM * d1 * F : 0.0f;
       const float t2 = ring ? L.CBEAM * d2 * F : 0.0f;
       stk_data.hvstk(i, k, NPT) = x1 + t1;

@@ -112,10 +112,9 @@ void group_lines(int S, int J0, int J1);
 void group_close(int NSTEP, int S);
 // Line I of each field component (Er, Ephi, Ez, Hr, Hphi, Hz: v[n][0 .. 5] for slot n, by
 // column from IZMWL, over the stored window IZMWL .. IZMWR of that step; empty for a
-// component the run does not hold) as step n of a group left it. While SLOT >= 0 the
-// wake integration reads line I from slot SLOT (wkget).
+// component the run does not hold) as step n of a group left it; the wake integration of
+// step n reads it through wkfld_slot(n).
 struct wkline_t {
-  int SLOT = -1;
   int I = 0, IZMWL = 1, IZMWR = 0;
   std::vector<float> v[GROUPMAX][6];
 };
@@ -281,14 +280,37 @@ void wkframe(int KSTEP, int &KX, int NW, wkframe_t &f);
 // counter-rotating beam) and the witness index s = KX - jc + 1 it feeds; false when s
 // lies outside 1 .. NW + 2.
 bool wkcol(const wkframe_t &f, int j, int &jj, int &s);
-void jmpbm(int KSTEP, int &KX, int NW);
-void conbm(int KSTEP, int &KX, int &KY, int NW);
-void napl1(int KSTEP, int &KX, int NW);
-void napl2(int KSTEP, int &KX, int NW);
-// Field component x (one of he_data.e[c], he_data.h[c]) on radial line i of column j;
-// 0 when the node is not held in the stored window (j outside IZMWL..IZMWR, i outside
-// 1..NR). The one accessor of the wake routines.
-float wkget(const arr1<float> &x, int i, int j);
+// The fields a wake routine integrates, handed to it by the caller: one field component
+// (wkcomp_t) holds the node of line i, column j at x[(j - IZMWL)*sj + i - I0] for the lines
+// I0 .. I1 and the columns IZMWL .. IZMWR, n values in all (0: the run does not hold the
+// component). wkfld_t holds the six components Er, Ephi, Ez, Hr, Hphi, Hz (c[0 .. 5]).
+struct wkcomp_t {
+  const float *x = nullptr;
+  long n = 0;
+  int I0 = 1, I1 = 0, IZMWL = 1, IZMWR = 0;
+  long sj = 0;
+};
+struct wkfld_t {
+  wkcomp_t c[6];
+};
+// The field arrays as they are, every line of the stored window: the fields of a step
+// taken alone, which the wake integration reads right after it.
+wkfld_t wkfld_held();
+// Line wkline.I of step n of a group (slot n of wkline), over the stored window of that
+// step: the fields of a step whose group's sweep has already moved on.
+wkfld_t wkfld_slot(int n);
+void jmpbm(int KSTEP, int &KX, int NW, const wkfld_t &L);
+void conbm(int KSTEP, int &KX, int &KY, int NW, const wkfld_t &L);
+void napl1(int KSTEP, int &KX, int NW, const wkfld_t &L);
+void napl2(int KSTEP, int &KX, int NW, const wkfld_t &L);
+// Component x on radial line i of column j; 0 when the node is not held (j outside
+// IZMWL..IZMWR, i outside I0..I1, beyond the values held). The one accessor of the wake
+// routines.
+inline float wkget(const wkcomp_t &x, int i, int j) {
+  if (i < x.I0 || i > x.I1 || j < x.IZMWL || j > x.IZMWR) return 0.0f;
+  const long m = static_cast<long>(j - x.IZMWL) * x.sj + (i - x.I0);
+  return m < x.n ? x.x[m] : 0.0f;
+}
 
 // ---------------------------------------------------------------- save file (field_records.cpp)
 // Field records after the main program's records of a save (unit 1): wz, wy in chunks
