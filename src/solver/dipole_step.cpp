@@ -30,6 +30,13 @@
 #include "solver/step.hpp"
 #include "solver/sweep.hpp"
 
+// The update equations take vectors of floats as well (hecold): they are passed and
+// returned only between always inlined routines, so no call with a vector argument
+// remains whose convention would depend on the instruction set.
+#if defined(__GNUC__)
+#pragma GCC diagnostic ignored "-Wpsabi"
+#endif
+
 loccom_t loccom;
 
 // Bitwise select: a where mask is all ones, b where it is 0 (a metal node keeps its value
@@ -37,6 +44,45 @@ loccom_t loccom;
 [[gnu::always_inline]] static inline float sel(std::uint32_t mask, float a, float b) {
   return std::bit_cast<float>((std::bit_cast<std::uint32_t>(a) & mask) |
                               (std::bit_cast<std::uint32_t>(b) & ~mask));
+}
+
+// ------------------------------------------------------------------ update equations
+
+// The update equations of one node, written once: every line of the sweep's columns takes
+// them from here (the plain lines, the cut and metal lines with their edge factors, the top
+// line, the axis), and the open-end columns where they sum the terms in the same order,
+// as single values or eight lines at a time (V a
+// float or a vector of floats). f is the step factor with the edge factor of the node
+// folded in (s*FACH1, s*FACE1, exactly the step factor in vacuum); the values of the line
+// above are marked u, those of the line below b, those of the next column x and of the
+// column before l.
+//   Faraday, the new Hr, Hz (ring cell, f2 = 2*s*FACH1) and Hphi of line i:
+template <class V, class F> [[gnu::always_inline]] static inline V hr_upd(V h, F f, V p, V px, V cx2, V z) {
+  return h - f * ((p - px) - cx2 * z);
+}
+template <class V, class F>
+[[gnu::always_inline]] static inline V hz_upd(V h, F f2, V cx3, V cx5, V pu, V cx6, V p, V r) {
+  return h - f2 * cx3 * (cx5 * pu - cx6 * p + r);
+}
+template <class V, class F>
+[[gnu::always_inline]] static inline V hp_upd(V h, F f, V cx1, V z, V zu, V rx, V r) {
+  return h - f * (cx1 * (z - zu) + rx - r);
+}
+//   the Hz of the disc around the axis:
+[[gnu::always_inline]] static inline float hz_axis(float h, float f, float cx1, float r, float pu) {
+  return h - 2.0f * f * cx1 * (r + pu);
+}
+//   Ampere, the new Er, Ephi and Ez of line i:
+template <class V, class F> [[gnu::always_inline]] static inline V er_upd(V e, F f, V pl, V p, V dx2, V z) {
+  return e + f * (pl - p + dx2 * z);
+}
+template <class V, class F>
+[[gnu::always_inline]] static inline V ep_upd(V e, F f, V dx3, V zb, V z, V r, V rl) {
+  return e + f * (dx3 * (zb - z) + r - rl);
+}
+template <class V, class F>
+[[gnu::always_inline]] static inline V ez_upd(V e, F f, V dx4, V dx5, V p, V r, V dx6, V pb) {
+  return e + f * dx4 * (dx5 * p - r - dx6 * pb);
 }
 
 // ------------------------------------------------------------------ coefficients
@@ -201,11 +247,13 @@ void heff6() {
   // Axis.
   hv(1, b + 1) = 2.0f * L(1, 1, s1) - L1(1, 1, s2);
   hv(2, b + 1) = 2.0f * L(1, 2, s1) - L1(1, 2, s2);
-  hv(3, b + 1) = hv(3, b + 1) - 2.0f * FACH1 * cm1_data.cx1(1) * (ev(1, b + 1) + E(2, 2));
+  hv(3, b + 1) = hz_axis(hv(3, b + 1), FACH1, cm1_data.cx1(1), ev(1, b + 1), E(2, 2));
   // Lines below the right pipe radius, without the metal test.
   for (int i = 2; i <= n; ++i) {
     const long m = b + i;
     if (sjdg(3, m) != 0.0f) hv(1, m) = 2.0f * L(i, 1, s1) - L1(i, 1, s2);
+    // The terms of the ring cell in the order this column has always summed them (the
+    // last bit of a sum depends on it).
     hv(3, m) = hv(3, m) - 2.0f * sjdg(1, m) * FACH1 * cm1_data.cx3(i) *
                               (cm1_data.cx5(i) * E(2, i + 1) + ev(1, m) - cm1_data.cx6(i) * ev(2, m));
     hv(2, m) = 2.0f * L(i, 2, s1) - L1(i, 2, s2);
@@ -233,17 +281,18 @@ enum { HC_ALL, HC_AXIS, HC_REST };
   // Axis: Hr = Hphi, and the Hz of the disc around the axis.
   if (part != HC_REST) {
     const float z2 = NR >= 2 ? z[1] : 0.0f, p2 = NR >= 2 ? p[1] : 0.0f;
-    const float hn = Hp[0] - fach * (cx1[0] * (z[0] - z2) + rx[0] - r[0]);
+    const float hn = hp_upd(Hp[0], fach, cx1[0], z[0], z2, rx[0], r[0]);
     Hp[0] = hn;
     Hr[0] = hn;
-    Hz[0] = Hz[0] - 2.0f * fach * cx1[0] * (r[0] + p2);
+    Hz[0] = hz_axis(Hz[0], fach, cx1[0], r[0], p2);
   }
   if (part == HC_AXIS) return;
   const int pe = std::min(u.P, NR - 1), ue = std::min(u.U, NR - 1);
+  const float f2 = 2.0f * fach;
   for (int i = 1; i < (part == HC_REST ? 1 : pe); ++i) {
-    Hr[i] = Hr[i] - fach * ((p[i] - px[i]) - cx2[i] * z[i]);
-    Hz[i] = Hz[i] - 2.0f * fach * cx3[i] * (cx5[i] * p[i + 1] - cx6[i] * p[i] + r[i]);
-    Hp[i] = Hp[i] - fach * (cx1[i] * (z[i] - z[i + 1]) + rx[i] - r[i]);
+    Hr[i] = hr_upd(Hr[i], fach, p[i], px[i], cx2[i], z[i]);
+    Hz[i] = hz_upd(Hz[i], f2, cx3[i], cx5[i], p[i + 1], cx6[i], p[i], r[i]);
+    Hp[i] = hp_upd(Hp[i], fach, cx1[i], z[i], z[i + 1], rx[i], r[i]);
   }
   for (int i = std::max(pe, 1); i < ue; ++i) {
     const std::uint32_t c = k[i];
@@ -252,9 +301,9 @@ enum { HC_ALL, HC_AXIS, HC_REST };
     const float s1 = static_cast<float>(kcbit(c, KC_ER));
     const float s3 = static_cast<float>(kcbit(c, KC_EZ));
     const float r0 = Hr[i], p0 = Hp[i], z0 = Hz[i];
-    const float rn = r0 - s3 * fach * ((p[i] - px[i]) - cx2[i] * z[i]);
-    const float zn = z0 - 2.0f * s1 * fach * cx3[i] * (cx5[i] * p[i + 1] - cx6[i] * p[i] + r[i]);
-    const float pn = p0 - w * fach * (cx1[i] * (z[i] - z[i + 1]) + rx[i] - r[i]);
+    const float rn = hr_upd(r0, s3 * fach, p[i], px[i], cx2[i], z[i]);
+    const float zn = hz_upd(z0, 2.0f * s1 * fach, cx3[i], cx5[i], p[i + 1], cx6[i], p[i], r[i]);
+    const float pn = hp_upd(p0, w * fach, cx1[i], z[i], z[i + 1], rx[i], r[i]);
     Hr[i] = sel(keep, rn, r0);
     Hz[i] = sel(keep, zn, z0);
     Hp[i] = sel(keep, pn, p0);
@@ -267,9 +316,9 @@ enum { HC_ALL, HC_AXIS, HC_REST };
       const float w = static_cast<float>(1u + kcbit(c, KC_CUT));
       const float s1 = static_cast<float>(kcbit(c, KC_ER));
       const float s3 = static_cast<float>(kcbit(c, KC_EZ));
-      Hr[i] = Hr[i] - s3 * fach * ((p[i] - px[i]) - cx2[i] * z[i]);
-      Hz[i] = Hz[i] - 2.0f * s1 * fach * cx3[i] * (cx5[i] * pup - cx6[i] * p[i] + r[i]);
-      Hp[i] = Hp[i] - w * fach * (cx1[i] * (z[i] - zup) + rx[i] - r[i]);
+      Hr[i] = hr_upd(Hr[i], s3 * fach, p[i], px[i], cx2[i], z[i]);
+      Hz[i] = hz_upd(Hz[i], 2.0f * s1 * fach, cx3[i], cx5[i], pup, cx6[i], p[i], r[i]);
+      Hp[i] = hp_upd(Hp[i], w * fach, cx1[i], z[i], zup, rx[i], r[i]);
     }
   }
 }
@@ -291,12 +340,14 @@ void heff7(int NSTEP) {
     const long m = i; // column 1 is local column 1
     const float GR = left_ghost(1, i), GP = left_ghost(2, i);
     if (i == 1) {
-      ev(1, m) = ev(1, m) + FACE1 * (GP - hv(2, m) + d.dx2(1) * hv(3, m));
+      ev(1, m) = er_upd(ev(1, m), FACE1, GP, hv(2, m), d.dx2(1), hv(3, m));
       ev(2, m) = ev(2, m) + FACE1 * (hv(1, m) - d.dx2(1) * hv(3, m) - GR);
       continue;
     }
-    ev(1, m) = ev(1, m) + sjdg(1, m) * FACE1 * (GP - hv(2, m) + d.dx2(i) * hv(3, m));
-    ev(2, m) = ev(2, m) + sjdg(2, m) * FACE1 * (d.dx3(i) * (hv(3, m - 1) - hv(3, m)) + hv(1, m) - GR);
+    ev(1, m) = er_upd(ev(1, m), sjdg(1, m) * FACE1, GP, hv(2, m), d.dx2(i), hv(3, m));
+    ev(2, m) = ep_upd(ev(2, m), sjdg(2, m) * FACE1, d.dx3(i), hv(3, m - 1), hv(3, m), hv(1, m), GR);
+    // The terms in the order this column has always summed them (the last bit depends on
+    // it); the other columns take ez_upd.
     ev(3, m) = ev(3, m) + sjdg(3, m) * FACE1 * d.dx4(i) *
                               (d.dx5(i) * hv(2, m) - d.dx6(i) * hv(2, m - 1) - hv(1, m));
     if (i == IRD && sjdg(3, m) != 0.0f && den != 0.0f) {
@@ -322,14 +373,14 @@ void heff7(int NSTEP) {
   // Axis: no edge factors, Ez stays 0. (rest: the plain lines below the top one are done,
   // by the fused update of the column.)
   if (kcbit(k[0], KC_OPEN)) {
-    Er[0] = Er[0] + face * (pl[0] - p[0] + dx2[0] * z[0]);
+    Er[0] = er_upd(Er[0], face, pl[0], p[0], dx2[0], z[0]);
     Ep[0] = Ep[0] + face * (r[0] - rl[0] - dx2[0] * z[0]);
   }
   const int P = rest ? 1 : u.P, lo = rest ? std::min(u.P, NR - 1) : u.P;
   for (int i = 1; i < P; ++i) {
-    Er[i] = Er[i] + face * (pl[i] - p[i] + dx2[i] * z[i]);
-    Ep[i] = Ep[i] + face * (dx3[i] * (z[i - 1] - z[i]) + r[i] - rl[i]);
-    Ez[i] = Ez[i] + face * dx4[i] * (dx5[i] * p[i] - r[i] - dx6[i] * p[i - 1]);
+    Er[i] = er_upd(Er[i], face, pl[i], p[i], dx2[i], z[i]);
+    Ep[i] = ep_upd(Ep[i], face, dx3[i], z[i - 1], z[i], r[i], rl[i]);
+    Ez[i] = ez_upd(Ez[i], face, dx4[i], dx5[i], p[i], r[i], dx6[i], p[i - 1]);
   }
   for (int i = std::max(lo, 1); i < u.U; ++i) {
     const std::uint32_t c = k[i];
@@ -338,9 +389,9 @@ void heff7(int NSTEP) {
     const float s2 = static_cast<float>(kcbit(c, KC_EPHI));
     const float s3 = static_cast<float>(kcbit(c, KC_EZ));
     const float r0 = Er[i], p0 = Ep[i], z0 = Ez[i];
-    const float rn = r0 + s1 * face * (pl[i] - p[i] + dx2[i] * z[i]);
-    const float pn = p0 + s2 * face * (dx3[i] * (z[i - 1] - z[i]) + r[i] - rl[i]);
-    const float zn = z0 + s3 * face * dx4[i] * (dx5[i] * p[i] - r[i] - dx6[i] * p[i - 1]);
+    const float rn = er_upd(r0, s1 * face, pl[i], p[i], dx2[i], z[i]);
+    const float pn = ep_upd(p0, s2 * face, dx3[i], z[i - 1], z[i], r[i], rl[i]);
+    const float zn = ez_upd(z0, s3 * face, dx4[i], dx5[i], p[i], r[i], dx6[i], p[i - 1]);
     Er[i] = sel(keep, rn, r0);
     Ep[i] = sel(keep, pn, p0);
     Ez[i] = sel(keep, zn, z0);
@@ -351,14 +402,26 @@ void heff7(int NSTEP) {
 // line by line: the magnetic update of a line reads the old electric field of the line and
 // the one above, the electric update the new magnetic field of the line and the one below,
 // so each line's new magnetic field is used while it is still in registers. The axis line
-// must have its new magnetic field. The arithmetic is that of hcold and ecold, element by
+// must have its new magnetic field. Eight lines at a time where the compiler has vectors
+// of floats (GCC and Clang), the rest line by line, with the same equations element by
 // element.
+#if defined(__GNUC__)
+#define ZELK_V8 1
 typedef float v8f __attribute__((vector_size(32)));
-typedef int v8i __attribute__((vector_size(32)));
 // Eight floats at any address, read or written in place.
 typedef float v8u __attribute__((vector_size(32), aligned(4), may_alias));
 #define V8(p) (*reinterpret_cast<v8u *>(p))
-#define V8C(p) (*reinterpret_cast<const v8u *>(p))
+#define V8C(p) (static_cast<v8f>(*reinterpret_cast<const v8u *>(p)))
+// The lines i - 1 .. i + 6 from the vector of lines i - 8 .. i - 1 and that of i .. i + 7.
+[[gnu::always_inline]] static inline v8f lines_below(v8f before, v8f v) {
+#if defined(__clang__)
+  return __builtin_shufflevector(before, v, 7, 8, 9, 10, 11, 12, 13, 14);
+#else
+  typedef int v8i __attribute__((vector_size(32)));
+  return __builtin_shuffle(before, v, v8i{7, 8, 9, 10, 11, 12, 13, 14});
+#endif
+}
+#endif
 [[gnu::always_inline]] static inline void hecold(int n, float fach, float face, float *__restrict Er,
                                                  float *__restrict Ep, float *__restrict Ez,
                                                  const float *__restrict rx, const float *__restrict px,
@@ -371,40 +434,42 @@ typedef float v8u __attribute__((vector_size(32), aligned(4), may_alias));
                                                  const float *__restrict dx4, const float *__restrict dx5,
                                                  const float *__restrict dx6) {
   const float f2 = 2.0f * fach;
-  const v8i below = {7, 8, 9, 10, 11, 12, 13, 14}; // lines i - 1 .. i + 6 of two vectors
-  v8f hzb = {}, hpb = {};                          // the vector before: its last lane line i - 1
+  int i = 1;
+#ifdef ZELK_V8
+  v8f hzb = {}, hpb = {}; // the vector before: its last lane line i - 1
   hzb[7] = Hz[0];
   hpb[7] = Hp[0];
-  int i = 1;
   for (; i + 8 <= n; i += 8) {
     const v8f r = V8C(Er + i), p = V8C(Ep + i), z = V8C(Ez + i);
-    const v8f p1 = V8C(Ep + i + 1), z1 = V8C(Ez + i + 1);
-    const v8f hr = V8C(Hr + i) - fach * ((p - V8C(px + i)) - V8C(cx2 + i) * z);
-    const v8f hz = V8C(Hz + i) - f2 * V8C(cx3 + i) * (V8C(cx5 + i) * p1 - V8C(cx6 + i) * p + r);
-    const v8f hp = V8C(Hp + i) - fach * (V8C(cx1 + i) * (z - z1) + V8C(rx + i) - r);
+    const v8f hr = hr_upd(V8C(Hr + i), fach, p, V8C(px + i), V8C(cx2 + i), z);
+    const v8f hz = hz_upd(V8C(Hz + i), f2, V8C(cx3 + i), V8C(cx5 + i), V8C(Ep + i + 1), V8C(cx6 + i), p, r);
+    const v8f hp = hp_upd(V8C(Hp + i), fach, V8C(cx1 + i), z, V8C(Ez + i + 1), V8C(rx + i), r);
     V8(Hr + i) = hr;
     V8(Hz + i) = hz;
     V8(Hp + i) = hp;
-    const v8f hzm = __builtin_shuffle(hzb, hz, below), hpm = __builtin_shuffle(hpb, hp, below);
-    V8(Er + i) = r + face * (V8C(pl + i) - hp + V8C(dx2 + i) * hz);
-    V8(Ep + i) = p + face * (V8C(dx3 + i) * (hzm - hz) + hr - V8C(rl + i));
-    V8(Ez + i) = z + face * V8C(dx4 + i) * (V8C(dx5 + i) * hp - hr - V8C(dx6 + i) * hpm);
+    const v8f hzm = lines_below(hzb, hz), hpm = lines_below(hpb, hp);
+    V8(Er + i) = er_upd(r, face, V8C(pl + i), hp, V8C(dx2 + i), hz);
+    V8(Ep + i) = ep_upd(p, face, V8C(dx3 + i), hzm, hz, hr, V8C(rl + i));
+    V8(Ez + i) = ez_upd(z, face, V8C(dx4 + i), V8C(dx5 + i), hp, hr, V8C(dx6 + i), hpm);
     hzb = hz;
     hpb = hp;
   }
+#endif
   for (; i < n; ++i) {
     const float r = Er[i], p = Ep[i], z = Ez[i];
-    Hr[i] = Hr[i] - fach * ((p - px[i]) - cx2[i] * z);
-    Hz[i] = Hz[i] - f2 * cx3[i] * (cx5[i] * Ep[i + 1] - cx6[i] * p + r);
-    Hp[i] = Hp[i] - fach * (cx1[i] * (z - Ez[i + 1]) + rx[i] - r);
-    Er[i] = r + face * (pl[i] - Hp[i] + dx2[i] * Hz[i]);
-    Ep[i] = p + face * (dx3[i] * (Hz[i - 1] - Hz[i]) + Hr[i] - rl[i]);
-    Ez[i] = z + face * dx4[i] * (dx5[i] * Hp[i] - Hr[i] - dx6[i] * Hp[i - 1]);
+    Hr[i] = hr_upd(Hr[i], fach, p, px[i], cx2[i], z);
+    Hz[i] = hz_upd(Hz[i], f2, cx3[i], cx5[i], Ep[i + 1], cx6[i], p, r);
+    Hp[i] = hp_upd(Hp[i], fach, cx1[i], z, Ez[i + 1], rx[i], r);
+    Er[i] = er_upd(r, face, pl[i], Hp[i], dx2[i], Hz[i]);
+    Ep[i] = ep_upd(p, face, dx3[i], Hz[i - 1], Hz[i], Hr[i], rl[i]);
+    Ez[i] = ez_upd(z, face, dx4[i], dx5[i], Hp[i], Hr[i], dx6[i], Hp[i - 1]);
   }
 }
 
+#ifdef ZELK_V8
 #undef V8
 #undef V8C
+#endif
 
 // ------------------------------------------------------------------ the step
 
