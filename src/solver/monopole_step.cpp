@@ -117,7 +117,8 @@ struct mono_t {
   static constexpr long PARMIN = 32768;
   static constexpr bool COL1_LATE = false;
   bool col1; // column 1 is J0 and takes the treatment of the left end
-  int MTE, IRD;
+  int IRD;
+  int Ks[GROUPMAX]; // the head of the bunch of step NSTEP + st in column Ks[st] + 1
   float FACE, FACH, FACQ;
   const float *ex1, *ex4, *ex5, *ex6;
   using sw = sweep_t<mono_t>;
@@ -166,7 +167,7 @@ inline void mono_t::col(const sw &s, int st, int j, const col_t &c, const col_t 
                         bool electric) {
   const mono_t &m = s.m;
   const int NR = s.NR;
-  const int K = (s.NSTEP + st - 1) / m.MTE;
+  const int K = m.Ks[st];
   const unsigned char *kc = s.kc + static_cast<long>(j - s.IZMWL) * NR;
   const colrun_t &cr = celc_data.run[static_cast<std::size_t>(j - s.IZMWL)];
   const runs_t u{cr.P[0], cr.U};
@@ -206,7 +207,7 @@ void mono_t::open(int NSTEP, mono_t &m) {
   // beam source of the columns after JBACK, and column 1 while the back of the window is
   // there.
   m.col1 = eline.JBACK == 1 && lfrbk.IZMWL == 1;
-  m.MTE = latc.MTE;
+  for (int n = 0; n < GROUPMAX; ++n) m.Ks[n] = (NSTEP + n - 1) / latc.MTE;
   m.IRD = latc.IRDRIVE;
   m.FACE = parcom.FACE;
   m.FACH = parcom.FACH;
