@@ -59,13 +59,14 @@ static void check_wakes(int nstep) {
 }
 
 // The wake integration of time step k (its field step k + 1 done).
-static void wake_step(int k) {
+// L: the fields of that step (the field arrays, or the line a group left for it).
+static void wake_step(int k, const wkfld_t &L) {
   const int MROT = wpl.MROT;
   const int NW = mp.NW;
-  if (wpl2.LNAPOLY && MROT == 0) napl1(k, mp.KX, NW);
-  else if (wpl2.LNAPOLY && MROT == 1) napl2(k, mp.KX, NW);
-  else if (!win2.LTAVO || MROT == 0) jmpbm(k, mp.KX, NW);
-  else if (MROT == 1) conbm(k, mp.KX, mp.KY, NW);
+  if (wpl2.LNAPOLY && MROT == 0) napl1(k, mp.KX, NW, L);
+  else if (wpl2.LNAPOLY && MROT == 1) napl2(k, mp.KX, NW, L);
+  else if (!win2.LTAVO || MROT == 0) jmpbm(k, mp.KX, NW, L);
+  else if (MROT == 1) conbm(k, mp.KX, mp.KY, NW, L);
 }
 
 void time_loop() {
@@ -105,9 +106,7 @@ void time_loop() {
       ahead = n - 1;
       slot = n > 1 ? 0 : -1; // a group leaves the wake line of each of its steps
     }
-    wkline.SLOT = slot;
-    wake_step(k);
-    wkline.SLOT = -1;
+    wake_step(k, slot >= 0 ? wkfld_slot(slot) : wkfld_held());
 
     if (mp.LCPUTM) {
       bool LSTOP = false;

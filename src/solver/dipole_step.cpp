@@ -18,32 +18,71 @@
 //   On the axis Hr = Hphi and Ez = 0 (the mode's field is transverse and uniform there).
 //
 // The top line NR lies under a conducting wall: a value of line NR + 1 counts as 0.
-#include <omp.h>
-
 #include <algorithm>
 #include <bit>
 #include <cstdint>
-#include <vector>
 
 #include "geometry/mesh.hpp"
 #include "run/constants.hpp"
 #include "run/params.hpp"
-#include "run/teamwait.hpp"
 #include "solver/bunch.hpp"
 #include "solver/fields.hpp"
 #include "solver/step.hpp"
+#include "solver/sweep.hpp"
+
+// The update equations take vectors of floats as well (hecold): they are passed and
+// returned only between always inlined routines, so no call with a vector argument
+// remains whose convention would depend on the instruction set.
+#if defined(__GNUC__)
+#pragma GCC diagnostic ignored "-Wpsabi"
+#endif
 
 loccom_t loccom;
-
-// Windows of fewer nodes than this are stepped on the main thread alone; the values do
-// not depend on it.
-static constexpr long PARMIN = 16384;
 
 // Bitwise select: a where mask is all ones, b where it is 0 (a metal node keeps its value
 // bit for bit, and the loop vectorises without branches).
 [[gnu::always_inline]] static inline float sel(std::uint32_t mask, float a, float b) {
   return std::bit_cast<float>((std::bit_cast<std::uint32_t>(a) & mask) |
                               (std::bit_cast<std::uint32_t>(b) & ~mask));
+}
+
+// ------------------------------------------------------------------ update equations
+
+// The update equations of one node, written once: every line of the sweep's columns takes
+// them from here (the plain lines, the cut and metal lines with their edge factors, the top
+// line, the axis), and the open-end columns where they sum the terms in the same order,
+// as single values or eight lines at a time (V a
+// float or a vector of floats). f is the step factor with the edge factor of the node
+// folded in (s*FACH1, s*FACE1, exactly the step factor in vacuum); the values of the line
+// above are marked u, those of the line below b, those of the next column x and of the
+// column before l.
+//   Faraday, the new Hr, Hz (ring cell, f2 = 2*s*FACH1) and Hphi of line i:
+template <class V, class F> [[gnu::always_inline]] static inline V hr_upd(V h, F f, V p, V px, V cx2, V z) {
+  return h - f * ((p - px) - cx2 * z);
+}
+template <class V, class F>
+[[gnu::always_inline]] static inline V hz_upd(V h, F f2, V cx3, V cx5, V pu, V cx6, V p, V r) {
+  return h - f2 * cx3 * (cx5 * pu - cx6 * p + r);
+}
+template <class V, class F>
+[[gnu::always_inline]] static inline V hp_upd(V h, F f, V cx1, V z, V zu, V rx, V r) {
+  return h - f * (cx1 * (z - zu) + rx - r);
+}
+//   the Hz of the disc around the axis:
+[[gnu::always_inline]] static inline float hz_axis(float h, float f, float cx1, float r, float pu) {
+  return h - 2.0f * f * cx1 * (r + pu);
+}
+//   Ampere, the new Er, Ephi and Ez of line i:
+template <class V, class F> [[gnu::always_inline]] static inline V er_upd(V e, F f, V pl, V p, V dx2, V z) {
+  return e + f * (pl - p + dx2 * z);
+}
+template <class V, class F>
+[[gnu::always_inline]] static inline V ep_upd(V e, F f, V dx3, V zb, V z, V r, V rl) {
+  return e + f * (dx3 * (zb - z) + r - rl);
+}
+template <class V, class F>
+[[gnu::always_inline]] static inline V ez_upd(V e, F f, V dx4, V dx5, V p, V r, V dx6, V pb) {
+  return e + f * dx4 * (dx5 * p - r - dx6 * pb);
 }
 
 // ------------------------------------------------------------------ coefficients
@@ -172,6 +211,7 @@ void heff1(int NSTEP) {
   const float d2 = r4 - r3; // over four, seen by column 2
   delay_shift(stk_data.hvstk, n);
   delay_shift(stk_data.hvstk1, n);
+  const wkfld_t fld = wkfld_held(); // Hr, Hphi of columns 1 and 2
   for (int i = 1; i <= n; ++i) {
     const float rbm = 2.0f * rb / (gr(i) + gr(i + 1));
     L.RBM2 = rbm * rbm;
@@ -185,7 +225,7 @@ void heff1(int NSTEP) {
       float F;
       if (i < IRD) F = L.RBB2 - 1.0f;
       else F = k == 1 ? L.RBB2 - L.RBR2 : L.RBB2 + L.RBM2;
-      const float x1 = wkget(he_data.h[k], i, 1), x2 = wkget(he_data.h[k], i, 2);
+      const float x1 = wkget(fld.c[2 + k], i, 1), x2 = wkget(fld.c[2 + k], i, 2);
       const float t1 = ring ? L.CBEAM * d1 * F : 0.0f;
       const float t2 = ring ? L.CBEAM * d2 * F : 0.0f;
       stk_data.hvstk(i, k, NPT) = x1 + t1;
@@ -210,11 +250,13 @@ void heff6() {
   // Axis.
   hv(1, b + 1) = 2.0f * L(1, 1, s1) - L1(1, 1, s2);
   hv(2, b + 1) = 2.0f * L(1, 2, s1) - L1(1, 2, s2);
-  hv(3, b + 1) = hv(3, b + 1) - 2.0f * FACH1 * cm1_data.cx1(1) * (ev(1, b + 1) + E(2, 2));
+  hv(3, b + 1) = hz_axis(hv(3, b + 1), FACH1, cm1_data.cx1(1), ev(1, b + 1), E(2, 2));
   // Lines below the right pipe radius, without the metal test.
   for (int i = 2; i <= n; ++i) {
     const long m = b + i;
     if (sjdg(3, m) != 0.0f) hv(1, m) = 2.0f * L(i, 1, s1) - L1(i, 1, s2);
+    // The terms of the ring cell in the order this column has always summed them (the
+    // last bit of a sum depends on it).
     hv(3, m) = hv(3, m) - 2.0f * sjdg(1, m) * FACH1 * cm1_data.cx3(i) *
                               (cm1_data.cx5(i) * E(2, i + 1) + ev(1, m) - cm1_data.cx6(i) * ev(2, m));
     hv(2, m) = 2.0f * L(i, 2, s1) - L1(i, 2, s2);
@@ -242,17 +284,18 @@ enum { HC_ALL, HC_AXIS, HC_REST };
   // Axis: Hr = Hphi, and the Hz of the disc around the axis.
   if (part != HC_REST) {
     const float z2 = NR >= 2 ? z[1] : 0.0f, p2 = NR >= 2 ? p[1] : 0.0f;
-    const float hn = Hp[0] - fach * (cx1[0] * (z[0] - z2) + rx[0] - r[0]);
+    const float hn = hp_upd(Hp[0], fach, cx1[0], z[0], z2, rx[0], r[0]);
     Hp[0] = hn;
     Hr[0] = hn;
-    Hz[0] = Hz[0] - 2.0f * fach * cx1[0] * (r[0] + p2);
+    Hz[0] = hz_axis(Hz[0], fach, cx1[0], r[0], p2);
   }
   if (part == HC_AXIS) return;
   const int pe = std::min(u.P, NR - 1), ue = std::min(u.U, NR - 1);
+  const float f2 = 2.0f * fach;
   for (int i = 1; i < (part == HC_REST ? 1 : pe); ++i) {
-    Hr[i] = Hr[i] - fach * ((p[i] - px[i]) - cx2[i] * z[i]);
-    Hz[i] = Hz[i] - 2.0f * fach * cx3[i] * (cx5[i] * p[i + 1] - cx6[i] * p[i] + r[i]);
-    Hp[i] = Hp[i] - fach * (cx1[i] * (z[i] - z[i + 1]) + rx[i] - r[i]);
+    Hr[i] = hr_upd(Hr[i], fach, p[i], px[i], cx2[i], z[i]);
+    Hz[i] = hz_upd(Hz[i], f2, cx3[i], cx5[i], p[i + 1], cx6[i], p[i], r[i]);
+    Hp[i] = hp_upd(Hp[i], fach, cx1[i], z[i], z[i + 1], rx[i], r[i]);
   }
   for (int i = std::max(pe, 1); i < ue; ++i) {
     const std::uint32_t c = k[i];
@@ -261,9 +304,9 @@ enum { HC_ALL, HC_AXIS, HC_REST };
     const float s1 = static_cast<float>(kcbit(c, KC_ER));
     const float s3 = static_cast<float>(kcbit(c, KC_EZ));
     const float r0 = Hr[i], p0 = Hp[i], z0 = Hz[i];
-    const float rn = r0 - s3 * fach * ((p[i] - px[i]) - cx2[i] * z[i]);
-    const float zn = z0 - 2.0f * s1 * fach * cx3[i] * (cx5[i] * p[i + 1] - cx6[i] * p[i] + r[i]);
-    const float pn = p0 - w * fach * (cx1[i] * (z[i] - z[i + 1]) + rx[i] - r[i]);
+    const float rn = hr_upd(r0, s3 * fach, p[i], px[i], cx2[i], z[i]);
+    const float zn = hz_upd(z0, 2.0f * s1 * fach, cx3[i], cx5[i], p[i + 1], cx6[i], p[i], r[i]);
+    const float pn = hp_upd(p0, w * fach, cx1[i], z[i], z[i + 1], rx[i], r[i]);
     Hr[i] = sel(keep, rn, r0);
     Hz[i] = sel(keep, zn, z0);
     Hp[i] = sel(keep, pn, p0);
@@ -276,9 +319,9 @@ enum { HC_ALL, HC_AXIS, HC_REST };
       const float w = static_cast<float>(1u + kcbit(c, KC_CUT));
       const float s1 = static_cast<float>(kcbit(c, KC_ER));
       const float s3 = static_cast<float>(kcbit(c, KC_EZ));
-      Hr[i] = Hr[i] - s3 * fach * ((p[i] - px[i]) - cx2[i] * z[i]);
-      Hz[i] = Hz[i] - 2.0f * s1 * fach * cx3[i] * (cx5[i] * pup - cx6[i] * p[i] + r[i]);
-      Hp[i] = Hp[i] - w * fach * (cx1[i] * (z[i] - zup) + rx[i] - r[i]);
+      Hr[i] = hr_upd(Hr[i], s3 * fach, p[i], px[i], cx2[i], z[i]);
+      Hz[i] = hz_upd(Hz[i], 2.0f * s1 * fach, cx3[i], cx5[i], pup, cx6[i], p[i], r[i]);
+      Hp[i] = hp_upd(Hp[i], w * fach, cx1[i], z[i], zup, rx[i], r[i]);
     }
   }
 }
@@ -300,12 +343,14 @@ void heff7(int NSTEP) {
     const long m = i; // column 1 is local column 1
     const float GR = left_ghost(1, i), GP = left_ghost(2, i);
     if (i == 1) {
-      ev(1, m) = ev(1, m) + FACE1 * (GP - hv(2, m) + d.dx2(1) * hv(3, m));
+      ev(1, m) = er_upd(ev(1, m), FACE1, GP, hv(2, m), d.dx2(1), hv(3, m));
       ev(2, m) = ev(2, m) + FACE1 * (hv(1, m) - d.dx2(1) * hv(3, m) - GR);
       continue;
     }
-    ev(1, m) = ev(1, m) + sjdg(1, m) * FACE1 * (GP - hv(2, m) + d.dx2(i) * hv(3, m));
-    ev(2, m) = ev(2, m) + sjdg(2, m) * FACE1 * (d.dx3(i) * (hv(3, m - 1) - hv(3, m)) + hv(1, m) - GR);
+    ev(1, m) = er_upd(ev(1, m), sjdg(1, m) * FACE1, GP, hv(2, m), d.dx2(i), hv(3, m));
+    ev(2, m) = ep_upd(ev(2, m), sjdg(2, m) * FACE1, d.dx3(i), hv(3, m - 1), hv(3, m), hv(1, m), GR);
+    // The terms in the order this column has always summed them (the last bit depends on
+    // it); the other columns take ez_upd.
     ev(3, m) = ev(3, m) + sjdg(3, m) * FACE1 * d.dx4(i) *
                               (d.dx5(i) * hv(2, m) - d.dx6(i) * hv(2, m - 1) - hv(1, m));
     if (i == IRD && sjdg(3, m) != 0.0f && den != 0.0f) {
@@ -331,14 +376,14 @@ void heff7(int NSTEP) {
   // Axis: no edge factors, Ez stays 0. (rest: the plain lines below the top one are done,
   // by the fused update of the column.)
   if (kcbit(k[0], KC_OPEN)) {
-    Er[0] = Er[0] + face * (pl[0] - p[0] + dx2[0] * z[0]);
+    Er[0] = er_upd(Er[0], face, pl[0], p[0], dx2[0], z[0]);
     Ep[0] = Ep[0] + face * (r[0] - rl[0] - dx2[0] * z[0]);
   }
   const int P = rest ? 1 : u.P, lo = rest ? std::min(u.P, NR - 1) : u.P;
   for (int i = 1; i < P; ++i) {
-    Er[i] = Er[i] + face * (pl[i] - p[i] + dx2[i] * z[i]);
-    Ep[i] = Ep[i] + face * (dx3[i] * (z[i - 1] - z[i]) + r[i] - rl[i]);
-    Ez[i] = Ez[i] + face * dx4[i] * (dx5[i] * p[i] - r[i] - dx6[i] * p[i - 1]);
+    Er[i] = er_upd(Er[i], face, pl[i], p[i], dx2[i], z[i]);
+    Ep[i] = ep_upd(Ep[i], face, dx3[i], z[i - 1], z[i], r[i], rl[i]);
+    Ez[i] = ez_upd(Ez[i], face, dx4[i], dx5[i], p[i], r[i], dx6[i], p[i - 1]);
   }
   for (int i = std::max(lo, 1); i < u.U; ++i) {
     const std::uint32_t c = k[i];
@@ -347,9 +392,9 @@ void heff7(int NSTEP) {
     const float s2 = static_cast<float>(kcbit(c, KC_EPHI));
     const float s3 = static_cast<float>(kcbit(c, KC_EZ));
     const float r0 = Er[i], p0 = Ep[i], z0 = Ez[i];
-    const float rn = r0 + s1 * face * (pl[i] - p[i] + dx2[i] * z[i]);
-    const float pn = p0 + s2 * face * (dx3[i] * (z[i - 1] - z[i]) + r[i] - rl[i]);
-    const float zn = z0 + s3 * face * dx4[i] * (dx5[i] * p[i] - r[i] - dx6[i] * p[i - 1]);
+    const float rn = er_upd(r0, s1 * face, pl[i], p[i], dx2[i], z[i]);
+    const float pn = ep_upd(p0, s2 * face, dx3[i], z[i - 1], z[i], r[i], rl[i]);
+    const float zn = ez_upd(z0, s3 * face, dx4[i], dx5[i], p[i], r[i], dx6[i], p[i - 1]);
     Er[i] = sel(keep, rn, r0);
     Ep[i] = sel(keep, pn, p0);
     Ez[i] = sel(keep, zn, z0);
@@ -360,14 +405,26 @@ void heff7(int NSTEP) {
 // line by line: the magnetic update of a line reads the old electric field of the line and
 // the one above, the electric update the new magnetic field of the line and the one below,
 // so each line's new magnetic field is used while it is still in registers. The axis line
-// must have its new magnetic field. The arithmetic is that of hcold and ecold, element by
+// must have its new magnetic field. Eight lines at a time where the compiler has vectors
+// of floats (GCC and Clang), the rest line by line, with the same equations element by
 // element.
+#if defined(__GNUC__)
+#define ZELK_V8 1
 typedef float v8f __attribute__((vector_size(32)));
-typedef int v8i __attribute__((vector_size(32)));
 // Eight floats at any address, read or written in place.
 typedef float v8u __attribute__((vector_size(32), aligned(4), may_alias));
 #define V8(p) (*reinterpret_cast<v8u *>(p))
-#define V8C(p) (*reinterpret_cast<const v8u *>(p))
+#define V8C(p) (static_cast<v8f>(*reinterpret_cast<const v8u *>(p)))
+// The lines i - 1 .. i + 6 from the vector of lines i - 8 .. i - 1 and that of i .. i + 7.
+[[gnu::always_inline]] static inline v8f lines_below(v8f before, v8f v) {
+#if defined(__clang__)
+  return __builtin_shufflevector(before, v, 7, 8, 9, 10, 11, 12, 13, 14);
+#else
+  typedef int v8i __attribute__((vector_size(32)));
+  return __builtin_shuffle(before, v, v8i{7, 8, 9, 10, 11, 12, 13, 14});
+#endif
+}
+#endif
 [[gnu::always_inline]] static inline void hecold(int n, float fach, float face, float *__restrict Er,
                                                  float *__restrict Ep, float *__restrict Ez,
                                                  const float *__restrict rx, const float *__restrict px,
@@ -380,385 +437,144 @@ typedef float v8u __attribute__((vector_size(32), aligned(4), may_alias));
                                                  const float *__restrict dx4, const float *__restrict dx5,
                                                  const float *__restrict dx6) {
   const float f2 = 2.0f * fach;
-  const v8i below = {7, 8, 9, 10, 11, 12, 13, 14}; // lines i - 1 .. i + 6 of two vectors
-  v8f hzb = {}, hpb = {};                          // the vector before: its last lane line i - 1
+  int i = 1;
+#ifdef ZELK_V8
+  v8f hzb = {}, hpb = {}; // the vector before: its last lane line i - 1
   hzb[7] = Hz[0];
   hpb[7] = Hp[0];
-  int i = 1;
   for (; i + 8 <= n; i += 8) {
     const v8f r = V8C(Er + i), p = V8C(Ep + i), z = V8C(Ez + i);
-    const v8f p1 = V8C(Ep + i + 1), z1 = V8C(Ez + i + 1);
-    const v8f hr = V8C(Hr + i) - fach * ((p - V8C(px + i)) - V8C(cx2 + i) * z);
-    const v8f hz = V8C(Hz + i) - f2 * V8C(cx3 + i) * (V8C(cx5 + i) * p1 - V8C(cx6 + i) * p + r);
-    const v8f hp = V8C(Hp + i) - fach * (V8C(cx1 + i) * (z - z1) + V8C(rx + i) - r);
+    const v8f hr = hr_upd(V8C(Hr + i), fach, p, V8C(px + i), V8C(cx2 + i), z);
+    const v8f hz = hz_upd(V8C(Hz + i), f2, V8C(cx3 + i), V8C(cx5 + i), V8C(Ep + i + 1), V8C(cx6 + i), p, r);
+    const v8f hp = hp_upd(V8C(Hp + i), fach, V8C(cx1 + i), z, V8C(Ez + i + 1), V8C(rx + i), r);
     V8(Hr + i) = hr;
     V8(Hz + i) = hz;
     V8(Hp + i) = hp;
-    const v8f hzm = __builtin_shuffle(hzb, hz, below), hpm = __builtin_shuffle(hpb, hp, below);
-    V8(Er + i) = r + face * (V8C(pl + i) - hp + V8C(dx2 + i) * hz);
-    V8(Ep + i) = p + face * (V8C(dx3 + i) * (hzm - hz) + hr - V8C(rl + i));
-    V8(Ez + i) = z + face * V8C(dx4 + i) * (V8C(dx5 + i) * hp - hr - V8C(dx6 + i) * hpm);
+    const v8f hzm = lines_below(hzb, hz), hpm = lines_below(hpb, hp);
+    V8(Er + i) = er_upd(r, face, V8C(pl + i), hp, V8C(dx2 + i), hz);
+    V8(Ep + i) = ep_upd(p, face, V8C(dx3 + i), hzm, hz, hr, V8C(rl + i));
+    V8(Ez + i) = ez_upd(z, face, V8C(dx4 + i), V8C(dx5 + i), hp, hr, V8C(dx6 + i), hpm);
     hzb = hz;
     hpb = hp;
   }
+#endif
   for (; i < n; ++i) {
     const float r = Er[i], p = Ep[i], z = Ez[i];
-    Hr[i] = Hr[i] - fach * ((p - px[i]) - cx2[i] * z);
-    Hz[i] = Hz[i] - f2 * cx3[i] * (cx5[i] * Ep[i + 1] - cx6[i] * p + r);
-    Hp[i] = Hp[i] - fach * (cx1[i] * (z - Ez[i + 1]) + rx[i] - r);
-    Er[i] = r + face * (pl[i] - Hp[i] + dx2[i] * Hz[i]);
-    Ep[i] = p + face * (dx3[i] * (Hz[i - 1] - Hz[i]) + Hr[i] - rl[i]);
-    Ez[i] = z + face * dx4[i] * (dx5[i] * Hp[i] - Hr[i] - dx6[i] * Hp[i - 1]);
+    Hr[i] = hr_upd(Hr[i], fach, p, px[i], cx2[i], z);
+    Hz[i] = hz_upd(Hz[i], f2, cx3[i], cx5[i], Ep[i + 1], cx6[i], p, r);
+    Hp[i] = hp_upd(Hp[i], fach, cx1[i], z, Ez[i + 1], rx[i], r);
+    Er[i] = er_upd(r, face, pl[i], Hp[i], dx2[i], Hz[i]);
+    Ep[i] = ep_upd(p, face, dx3[i], Hz[i - 1], Hz[i], Hr[i], rl[i]);
+    Ez[i] = ez_upd(z, face, dx4[i], dx5[i], Hp[i], Hr[i], dx6[i], Hp[i - 1]);
   }
 }
 
+#ifdef ZELK_V8
 #undef V8
 #undef V8C
-
-// ------------------------------------------------------------------ one sweep per step
-
-namespace {
-
-// What one sweep of the step reads: the window's columns, the factors and the arrays.
-struct dsweep_t {
-  int NR, J0, J1; // columns J0 .. J1: magnetic update up to J1 - 1, electric from J0 + 1
-  int NSTEP, IRD, IZMWL;
-  float FACH1, FACE1, den, dxd;
-  const unsigned char *kc;
-  float *e[3], *h[3]; // Er, Ephi, Ez and Hr, Hphi, Hz
-  const float *cx1, *cx2, *cx3, *cx5, *cx6;
-  const float *dx2, *dx3, *dx4, *dx5, *dx6;
-  float *scr; // 12*NR floats per thread, 6*(4*nst - 1)*NR for a group of steps
-  const int *cut; // block t is columns cut[t] .. cut[t + 1] - 1 for ncut blocks, or none
-  int ncut;
-  // A group of nst steps NSTEP .. NSTEP + nst - 1 in one sweep (nst = 1: one step):
-  // whether column 1 takes its electric update and the left delay lines their push between
-  // the steps, and the line KMIN of the fields of each step into cap (Er,
-  // Ephi, Ez, Hr, Hphi, Hz, by column from IZMWL).
-  int nst, KMIN;
-  bool push;
-  float *cap[GROUPMAX][6];
-};
-
-// The six components of a column: in place or a private copy.
-struct dcol_t {
-  float *e[3], *h[3];
-};
-inline dcol_t held(const dsweep_t &s, int j) {
-  const long m = static_cast<long>(j - s.IZMWL) * s.NR;
-  return {{s.e[0] + m, s.e[1] + m, s.e[2] + m}, {s.h[0] + m, s.h[1] + m, s.h[2] + m}};
-}
-// A private copy (6*NR floats from p) of a column held in memory.
-inline dcol_t copy_of(const dsweep_t &s, int j, float *p) {
-  const int NR = s.NR;
-  const dcol_t c = held(s, j);
-  dcol_t d;
-  for (int k = 0; k < 3; ++k) {
-    d.e[k] = p + k * NR;
-    d.h[k] = p + (k + 3) * NR;
-    std::copy(c.e[k], c.e[k] + NR, d.e[k]);
-    std::copy(c.h[k], c.h[k] + NR, d.h[k]);
-  }
-  return d;
-}
-
-// The runs of column j.
-[[gnu::always_inline]] inline runs_t runs_of(const dsweep_t &s, int j) {
-  const colrun_t &c = celc_data.run[static_cast<std::size_t>(j - s.IZMWL)];
-  return {c.P[1], c.U};
-}
-
-// Magnetic update of column j (its codes and runs from the sweep's arrays).
-[[gnu::always_inline]] inline void hcold_of(const dsweep_t &s, int j, const float *r, const float *p,
-                                            const float *z, const float *rx, const float *px, float *Hr,
-                                            float *Hp, float *Hz) {
-  const unsigned char *kc = s.kc + static_cast<long>(j - s.IZMWL) * s.NR;
-  hcold(s.NR, s.FACH1, kc, runs_of(s, j), r, p, z, rx, px, Hr, Hp, Hz,
-        s.cx1, s.cx2, s.cx3, s.cx5, s.cx6);
-}
-
-// One column j of step NSTEP (heff8 for the column): its magnetic update from its
-// electric field and the Er, Ephi (rx, px) of the next column, then its electric update
-// and ring source from its new magnetic field and the new Hr, Hphi (rl, pl) of the column
-// before it.
-[[gnu::always_inline]] inline void dstep(const dsweep_t &s, int NSTEP, int j, const dcol_t &c,
-                                         const float *rx, const float *px, const float *rl,
-                                         const float *pl, bool electric = true) {
-  const int NR = s.NR;
-  const unsigned char *kc = s.kc + static_cast<long>(j - s.IZMWL) * NR;
-  const runs_t u = runs_of(s, j);
-  // Both updates of the column: its plain lines in one pass, then the others.
-  const bool both = electric && j < s.J1 && j > s.J0 && NR >= 2;
-  if (both) {
-    hcold(NR, s.FACH1, kc, u, c.e[0], c.e[1], c.e[2], rx, px, c.h[0], c.h[1], c.h[2], s.cx1, s.cx2, s.cx3,
-          s.cx5, s.cx6, HC_AXIS);
-    hecold(std::min(u.P, NR - 1), s.FACH1, s.FACE1, c.e[0], c.e[1], c.e[2], rx, px, c.h[0], c.h[1], c.h[2],
-           rl, pl, s.cx1, s.cx2, s.cx3, s.cx5, s.cx6, s.dx2, s.dx3, s.dx4, s.dx5, s.dx6);
-  }
-  if (j < s.J1)
-    hcold(NR, s.FACH1, kc, u, c.e[0], c.e[1], c.e[2], rx, px, c.h[0], c.h[1], c.h[2], s.cx1, s.cx2, s.cx3,
-          s.cx5, s.cx6, both ? HC_REST : HC_ALL);
-  if (electric && j > s.J0) {
-    ecold(NR, s.FACE1, kc, u, c.e[0], c.e[1], c.e[2], c.h[0], c.h[1], c.h[2], rl, pl, s.dx2, s.dx3, s.dx4,
-          s.dx5, s.dx6, both);
-    // Source on the drive ring, where its Ez node lies in vacuum.
-    if (s.den != 0.0f) {
-      const int i = s.IRD - 1;
-      if (kcbit(kc[i], KC_OPEN) && kcbit(kc[i], KC_EZ)) {
-        const float q = qsource(j, NSTEP);
-        c.e[2][i] = c.e[2][i] - q * s.dxd / s.den;
-      }
-    }
-  }
-}
-
-// Three components of a column copied into the private buffer p (3*NR floats), the
-// pointers then set on the copies.
-inline void to_private(int NR, float *p, float *&x1, float *&x2, float *&x3) {
-  std::copy(x1, x1 + NR, p);
-  std::copy(x2, x2 + NR, p + NR);
-  std::copy(x3, x3 + NR, p + 2 * NR);
-  x1 = p;
-  x2 = p + NR;
-  x3 = p + 2 * NR;
-}
-
-// The sweep of one thread's block of columns a .. b (heff8 column by column): a
-// column's magnetic update is followed by its electric update and beam source, which read
-// the new magnetic field of the column and of the one before it; the magnetic update reads
-// the old electric field of the column and of the next one. At a block boundary the first
-// column's electric field and the last column's electric and magnetic field are computed
-// in private copies (written back after all blocks are done), so that every value read
-// across a boundary is the old one; the new Hr, Hphi of the column before the block are
-// computed here a second time, from the same old values, bit for bit the neighbour's.
-[[gnu::always_inline]] inline void dsweep_block(const dsweep_t &s, int t, int T) {
-  const int NR = s.NR;
-  const col_block_t k = col_block(s.J0, s.J1, s.cut, s.ncut, t, T);
-  const int a = k.a, b = k.b;
-  if (a > b) return;
-  const bool first = t > 0, last = t < T - 1;
-  float *const ea = s.scr + 12L * NR * t; // Er, Ephi, Ez of column a
-  float *const eb = ea + 3 * NR;          // Er, Ephi, Ez of column b (a < b)
-  float *const hb = ea + 6 * NR;          // Hr, Hphi, Hz of column b
-  float *const hl0 = ea + 9 * NR;         // new Hr, Hphi, Hz of column a - 1
-  const float *rl = nullptr, *pl = nullptr; // new Hr, Hphi of the column before
-  if (a > s.IZMWL) {
-    const dcol_t c = held(s, a - 1);
-    rl = c.h[0];
-    pl = c.h[1];
-  }
-  if (first) {
-    const dcol_t c = held(s, a - 1), n = held(s, a);
-    for (int q = 0; q < 3; ++q) std::copy(c.h[q], c.h[q] + NR, hl0 + q * NR);
-    hcold_of(s, a - 1, c.e[0], c.e[1], c.e[2], n.e[0], n.e[1], hl0, hl0 + NR, hl0 + 2 * NR);
-    rl = hl0;
-    pl = hl0 + NR;
-  }
-  for (int j = a; j <= b; ++j) {
-    dcol_t c = held(s, j);
-    // The next column's Er, Ephi, read before it is updated.
-    const float *rx = c.e[0] + NR, *px = c.e[1] + NR;
-    if (j == b && last) to_private(NR, hb, c.h[0], c.h[1], c.h[2]);
-    if ((j == a && k.pa) || (j == b && k.pb)) to_private(NR, j == a ? ea : eb, c.e[0], c.e[1], c.e[2]);
-    dstep(s, s.NSTEP, j, c, rx, px, rl, pl);
-    rl = c.h[0];
-    pl = c.h[1];
-  }
-}
-
-// A group of S steps in one sweep of a block of at least 2*S columns a .. b, each step
-// one column behind the one before, as the monopole sweep of a group: the S columns at
-// each end of the block in private copies, and what the block needs of its neighbours
-// computed here a second time from the same old values (column a - d, d = 1 .. S, the
-// magnetic update of steps 1 .. S - d + 1 and the electric update of steps 1 .. S - d;
-// column b + d, d = 1 .. S - 1, both updates of steps 1 .. S - d). Between two steps
-// column 1 takes the earlier step's electric update (heff7) and the left delay lines the
-// later step's push (heff1), once the earlier step has given columns 1 and 2.
-[[gnu::always_inline]] inline void dsweepS_block(const dsweep_t &s, int t, int T) {
-  const int NR = s.NR, S = s.nst;
-  const group_block_t g = group_block(s.J0, s.J1, s.cut, s.ncut, t, T, S);
-  const int a = g.a, b = g.b;
-  float *const p = s.scr + 6L * (4 * S - 1) * NR * t;
-  auto col = [&](int c) {
-    const int n = group_slot(g, c);
-    if (n < 0) return held(s, c);
-    float *q = p + 6L * n * NR;
-    return dcol_t{{q, q + NR, q + 2 * NR}, {q + 3 * NR, q + 4 * NR, q + 5 * NR}};
-  };
-  auto capture = [&](int st, int c, const dcol_t &x) {
-    if (s.KMIN < 1 || s.KMIN > NR) return;
-    const int i = s.KMIN - 1, n = c - s.IZMWL;
-    for (int q = 0; q < 3; ++q) {
-      s.cap[st][q][n] = x.e[q][i];
-      s.cap[st][q + 3][n] = x.h[q][i];
-    }
-  };
-  for (int c = a - S; c < b + S; ++c)
-    if (group_slot(g, c) >= 0) {
-      const dcol_t m = held(s, c), q = col(c);
-      for (int n = 0; n < 3; ++n) {
-        std::copy(m.e[n], m.e[n] + NR, q.e[n]);
-        std::copy(m.h[n], m.h[n] + NR, q.h[n]);
-      }
-    }
-  for (int j = g.first ? a - S : a; j <= b + S - 1; ++j)
-    for (int st = 0; st < S; ++st) {
-      const int c = j - st;
-      bool ele;
-      if (!group_updates(g, c, st, ele)) continue;
-      if (c == 1 && st >= 1 && s.push) {
-        heff7(s.NSTEP + st - 1);
-        capture(st - 1, 1, col(1));
-        heff1(s.NSTEP + st);
-      }
-      const dcol_t x = col(c);
-      // The next column's Er, Ephi after step st - 1, and the previous column's Hr, Hphi
-      // after step st (before block 0: a column outside the window, held as it is).
-      const float *rx = nullptr, *px = nullptr, *rl = nullptr, *pl = nullptr;
-      if (c < s.J1) {
-        const dcol_t n = col(c + 1);
-        rx = n.e[0];
-        px = n.e[1];
-      }
-      if (ele && (c > a || g.first || c > s.IZMWL)) {
-        const dcol_t l = col(c - 1);
-        rl = l.h[0];
-        pl = l.h[1];
-      }
-      dstep(s, s.NSTEP + st, c, x, rx, px, rl, pl, ele);
-      if (c >= a && c <= b) capture(st, c, x);
-    }
-}
-
-// The private copies of the boundary columns of block t into place, by the thread of the
-// block once all blocks are swept.
-void sweep_back(const dsweep_t &s, int t, int T) {
-  const int NR = s.NR;
-  const col_block_t k = col_block(s.J0, s.J1, s.cut, s.ncut, t, T);
-  if (k.a > k.b) return;
-  if (s.nst > 1) {
-    const group_block_t g = group_block(s.J0, s.J1, s.cut, s.ncut, t, T, s.nst);
-    const float *p = s.scr + 6L * (4 * s.nst - 1) * NR * t;
-    for (int c = g.a; c <= g.b; ++c) {
-      const int n = group_slot(g, c);
-      if (n < 0) continue;
-      const float *v = p + 6L * n * NR;
-      const dcol_t m = held(s, c);
-      for (int q = 0; q < 3; ++q) {
-        std::copy(v + q * NR, v + (q + 1) * NR, m.e[q]);
-        std::copy(v + (q + 3) * NR, v + (q + 4) * NR, m.h[q]);
-      }
-    }
-    return;
-  }
-  const float *ea = s.scr + 12L * NR * t, *eb = ea + 3 * NR, *hb = ea + 6 * NR;
-  auto put = [&](float *const *x, int j, const float *v) {
-    const long m = static_cast<long>(j - s.IZMWL) * NR;
-    for (int c = 0; c < 3; ++c) std::copy(v + c * NR, v + (c + 1) * NR, x[c] + m);
-  };
-  if (k.pa) put(s.e, k.a, ea);
-  if (k.pb) put(s.e, k.b, eb);
-  if (t < T - 1) put(s.h, k.b, hb);
-}
-
-// The sweep of block t: a group of steps or one step (compiled for each instruction set
-// by sweep in step.hpp, as the monopole sweep).
-[[gnu::always_inline]] inline void sweep_any(const dsweep_t &s, int t, int T) {
-  if (s.nst > 1) dsweepS_block(s, t, T);
-  else dsweep_block(s, t, T);
-}
-
-std::vector<float> dscratch; // private boundary columns of the blocks
-
-} // namespace
+#endif
 
 // ------------------------------------------------------------------ the step
 
-// The sweep of the step or group of steps s.
-static void run_dsweep(dsweep_t &s, bool par, int tmax) {
-  if (s.J1 < s.J0) return;
-  if (vecisa.LEVEL < 0) vecisa.LEVEL = vecisa_widest();
-  const std::size_t need = static_cast<std::size_t>(s.nst > 1 ? 6 * (4 * s.nst - 1) : 12) * s.NR * tmax;
-  if (dscratch.size() < need) dscratch.resize(need);
-  s.scr = dscratch.data();
-  team_sweep(s, vecisa.LEVEL, par, tmax, balance[1]);
+// The dipole mode of the sweep (sweep.hpp): the column Er, Ephi, Ez, Hr, Hphi, Hz, the
+// factors and coefficients of the step.
+struct dip_t {
+  static constexpr int NC = 6, NE = 3, MROT = 1;
+  static constexpr int COMP[NC] = {0, 1, 2, 3, 4, 5};
+  static constexpr long PARMIN = 16384;
+  static constexpr bool COL1_LATE = true;
+  int IRD;
+  float FACH1, FACE1, den, dxd;
+  const float *cx1, *cx2, *cx3, *cx5, *cx6;
+  const float *dx2, *dx3, *dx4, *dx5, *dx6;
+  using sw = sweep_t<dip_t>;
+  using col_t = swcol_t<NC>;
+  static void open(int NSTEP, dip_t &m);
+  [[gnu::always_inline]] static inline void col(const sw &s, int st, int j, const col_t &c, const col_t &next,
+                                                const col_t &prev, bool electric);
+  // Between two steps of a group, once the earlier step has given columns 1 and 2:
+  // column 1 takes the earlier step's electric update (heff7) and the left delay lines
+  // the later step's push (heff1).
+  static void between(const sw &s, int st) {
+    heff7(s.NSTEP + st - 1);
+    heff1(s.NSTEP + st);
+  }
+  // Column 1 of the last step (heff7) comes after the sweep: it reads the new magnetic
+  // field of column 1 and writes electric components that no other update of the step
+  // reads.
+  static void close(const sw &s, int S) {
+    heff7(s.NSTEP + S - 1);
+    if (S > 1 && s.push) wkline_take(S - 1, 1, 1); // column 1 after its electric update
+  }
+};
+
+// Column j of step NSTEP + st (heff8 for the column): its magnetic update from its
+// electric field and the Er, Ephi of the next column, then its electric update and ring
+// source from its new magnetic field and the new Hr, Hphi of the column before it.
+inline void dip_t::col(const sw &s, int st, int j, const col_t &c, const col_t &next, const col_t &prev,
+                       bool electric) {
+  const dip_t &m = s.m;
+  const int NR = s.NR;
+  const unsigned char *kc = s.kc + static_cast<long>(j - s.IZMWL) * NR;
+  const colrun_t &cr = celc_data.run[static_cast<std::size_t>(j - s.IZMWL)];
+  const runs_t u{cr.P[1], cr.U};
+  float *const Er = c.x[0], *const Ep = c.x[1], *const Ez = c.x[2];
+  float *const Hr = c.x[3], *const Hp = c.x[4], *const Hz = c.x[5];
+  const float *rx = next.x[0], *px = next.x[1], *rl = prev.x[3], *pl = prev.x[4];
+  // Both updates of the column: its plain lines in one pass, then the others.
+  const bool both = electric && j < s.J1 && j > s.J0 && NR >= 2;
+  if (both) {
+    hcold(NR, m.FACH1, kc, u, Er, Ep, Ez, rx, px, Hr, Hp, Hz, m.cx1, m.cx2, m.cx3, m.cx5, m.cx6, HC_AXIS);
+    hecold(std::min(u.P, NR - 1), m.FACH1, m.FACE1, Er, Ep, Ez, rx, px, Hr, Hp, Hz, rl, pl, m.cx1, m.cx2,
+           m.cx3, m.cx5, m.cx6, m.dx2, m.dx3, m.dx4, m.dx5, m.dx6);
+  }
+  if (j < s.J1)
+    hcold(NR, m.FACH1, kc, u, Er, Ep, Ez, rx, px, Hr, Hp, Hz, m.cx1, m.cx2, m.cx3, m.cx5, m.cx6,
+          both ? HC_REST : HC_ALL);
+  if (electric && j > s.J0) {
+    ecold(NR, m.FACE1, kc, u, Er, Ep, Ez, Hr, Hp, Hz, rl, pl, m.dx2, m.dx3, m.dx4, m.dx5, m.dx6, both);
+    // Source on the drive ring, where its Ez node lies in vacuum.
+    if (m.den != 0.0f) {
+      const int i = m.IRD - 1;
+      if (kcbit(kc[i], KC_OPEN) && kcbit(kc[i], KC_EZ)) {
+        const float q = qsource(j, s.NSTEP + st);
+        Ez[i] = Ez[i] - q * m.dxd / m.den;
+      }
+    }
+  }
 }
 
-// Opening of step NSTEP and the sweep record of its window; whether a team sweeps it and
-// on how many threads.
-static dsweep_t hefld_open(int NSTEP, bool &par, int &tmax) {
-  const int NR = latc.NR;
-  // Window with the cell flags of a new front column, left open end (heff1),
-  // right delay lines, stored window.
+// Opening of step NSTEP: the window with the cell flags of a new front column, the left
+// open end (heff1), the right delay lines, the stored window, the right open end; the
+// factors (built once per run by hecoef) and coefficients of the sweep.
+void dip_t::open(int NSTEP, dip_t &m) {
   step_open(NSTEP, 1);
   // Right open end: the magnetic field of column NZ from the delay lines and the old
   // electric field of column NZ; no magnetic update of the sweep writes column NZ.
   heff6();
   // One sweep over the columns JBACK .. JFRONT held in memory: the magnetic update of
   // the columns held with their right neighbour (axis and interior), the electric update
-  // and ring source of the columns after JBACK (heff8); divided among the threads in
-  // blocks of columns.
-  dsweep_t s{};
-  s.NR = NR;
-  s.J0 = std::max(eline.JBACK, lfrbk.IZMWL);
-  s.J1 = std::min(eline.JFRONT, lfrbk.IZMWR);
-  s.NSTEP = NSTEP;
-  s.IRD = latc.IRDRIVE;
-  s.IZMWL = lfrbk.IZMWL;
-  s.FACH1 = loccom.FACH1;
-  s.FACE1 = loccom.FACE1;
-  s.den = qdiv();
-  s.dxd = s.den != 0.0f ? cm2_data.dx1(s.IRD) : 0.0f;
-  s.kc = celc_data.kc.data();
-  for (int c = 0; c < 3; ++c) {
-    s.e[c] = he_data.e[c + 1].data();
-    s.h[c] = he_data.h[c + 1].data();
-  }
+  // and ring source of the columns after JBACK (heff8).
+  m.IRD = latc.IRDRIVE;
+  m.FACH1 = loccom.FACH1;
+  m.FACE1 = loccom.FACE1;
+  m.den = qdiv();
+  m.dxd = m.den != 0.0f ? cm2_data.dx1(m.IRD) : 0.0f;
   const cm1_data_t &c1 = cm1_data;
-  s.cx1 = c1.cx1.data();
-  s.cx2 = c1.cx2.data();
-  s.cx3 = c1.cx3.data();
-  s.cx5 = c1.cx5.data();
-  s.cx6 = c1.cx6.data();
+  m.cx1 = c1.cx1.data();
+  m.cx2 = c1.cx2.data();
+  m.cx3 = c1.cx3.data();
+  m.cx5 = c1.cx5.data();
+  m.cx6 = c1.cx6.data();
   const cm2_data_t &c2 = cm2_data;
-  s.dx2 = c2.dx2.data();
-  s.dx3 = c2.dx3.data();
-  s.dx4 = c2.dx4.data();
-  s.dx5 = c2.dx5.data();
-  s.dx6 = c2.dx6.data();
-  const long ncol = s.J1 - s.J0 + 1;
-  par = ncol * NR >= PARMIN && ncol >= 2;
-  tmax = par ? std::min<long>(omp_get_max_threads(), ncol) : 1;
-  if (s.J1 >= s.J0) {
-    s.cut = balance_cuts(balance[1], s.J0, s.J1, par ? tmax : 1);
-    s.ncut = tmax;
-  }
-  return s;
+  m.dx2 = c2.dx2.data();
+  m.dx3 = c2.dx3.data();
+  m.dx4 = c2.dx4.data();
+  m.dx5 = c2.dx5.data();
+  m.dx6 = c2.dx6.data();
 }
 
-// One step: a group of one. Column 1 while the back of the window is there (heff7) comes
-// after the sweep: it reads the new magnetic field of column 1 and writes electric
-// components that no other update of the step reads.
+// One step: a group of one.
 void hefld(int NSTEP) { hefld_steps(NSTEP, 1); }
 
-int hefld_steps(int NSTEP, int nmax) {
-  team_follow(); // the thread count of this group
-  if (latc.NR < 1 || latc.MTE < 1) return 1;
-  bool par;
-  int tmax;
-  dsweep_t s = hefld_open(NSTEP, par, tmax);
-  const int S = group_size(NSTEP, nmax, s.J0, s.J1, s.cut, s.ncut, tmax);
-  if (S > 1) {
-    group_lines(S, s.J0, s.J1); // the sweep puts in the columns it computes
-    s.nst = S;
-    s.push = eline.JBACK <= 1; // column 1 in the window of the first step
-    s.KMIN = pint.KMIN;
-    for (int n = 0; n < S; ++n)
-      for (int c = 0; c < 6; ++c) s.cap[n][c] = wkline.v[n][c].data();
-  }
-  run_dsweep(s, par, tmax);
-  group_close(NSTEP, S);
-  heff7(NSTEP + S - 1); // column 1 of the last step
-  if (S > 1 && s.push) wkline_take(S - 1, 1, 1); // column 1 after its electric update
-  return S;
-}
+int hefld_steps(int NSTEP, int nmax) { return fld_steps<dip_t>(NSTEP, nmax); }

@@ -2,8 +2,6 @@
 // the monopole and dipole time steps, the wake integration along the path and the
 // set-up of the first window of a run.
 #pragma once
-#include <omp.h>
-
 #include <string>
 #include <vector>
 
@@ -112,10 +110,9 @@ void group_lines(int S, int J0, int J1);
 void group_close(int NSTEP, int S);
 // Line I of each field component (Er, Ephi, Ez, Hr, Hphi, Hz: v[n][0 .. 5] for slot n, by
 // column from IZMWL, over the stored window IZMWL .. IZMWR of that step; empty for a
-// component the run does not hold) as step n of a group left it. While SLOT >= 0 the
-// wake integration reads line I from slot SLOT (wkget).
+// component the run does not hold) as step n of a group left it; the wake integration of
+// step n reads it through wkfld_slot(n).
 struct wkline_t {
-  int SLOT = -1;
   int I = 0, IZMWL = 1, IZMWR = 0;
   std::vector<float> v[GROUPMAX][6];
 };
@@ -145,109 +142,6 @@ struct balance_t {
 };
 extern balance_t balance[2];
 void block_cols(int J0, int J1, const int *cut, int ncut, int t, int T, int &a, int &b);
-// Block of thread t of T in a sweep: columns a .. b, and whether the electric field of
-// column a and of column b (when b > a) is computed in a private copy: a column next to
-// another block.
-struct col_block_t {
-  int a, b;
-  bool pa, pb;
-};
-inline col_block_t col_block(int J0, int J1, const int *cut, int ncut, int t, int T) {
-  col_block_t k;
-  block_cols(J0, J1, cut, ncut, t, T, k.a, k.b);
-  k.pa = t > 0 || (k.a == k.b && t < T - 1);
-  k.pb = t < T - 1 && k.b > k.a;
-  return k;
-}
-// The sweep of a step or a group of steps over its blocks, on tmax threads when par: each
-// thread sweeps its block, then puts its private end columns in place once all blocks
-// are swept; the blocks' times go into the balance bal of the mode. R is the sweep record
-// of a mode, with its routines sweep_any(s, t, T) and sweep_back(s, t, T). A team of
-// another size than asked for sweeps on its first thread alone (the cuts are for tmax
-// blocks).
-// The sweep of block t of T of the record s of a mode (its routine sweep_any, always
-// inlined) compiled for the instruction sets of the processor: AVX-512 (8 floats per
-// instruction), AVX2 and the baseline; the arithmetic is the same element by element (no
-// contraction), so every version gives the same bits. level as in vecisa.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define ZELK_WIDE_SWEEP 1
-template <class R>
-[[gnu::target("arch=x86-64-v4,prefer-vector-width=256")]] void sweep_v4(const R &s, int t, int T) {
-  sweep_any(s, t, T);
-}
-template <class R> [[gnu::target("arch=x86-64-v3")]] void sweep_v3(const R &s, int t, int T) {
-  sweep_any(s, t, T);
-}
-#endif
-template <class R> void sweep_v1(const R &s, int t, int T) { sweep_any(s, t, T); }
-template <class R> void sweep(int level, const R &s, int t, int T) {
-#ifdef ZELK_WIDE_SWEEP
-  if (level >= 4) return sweep_v4(s, t, T);
-  if (level >= 3) return sweep_v3(s, t, T);
-#endif
-  sweep_v1(s, t, T);
-}
-template <class R> void team_sweep(const R &s, int level, bool par, int tmax, balance_t &bal) {
-  int nt = 1;
-#pragma omp parallel num_threads(tmax) if (par)
-  {
-    int T = omp_get_num_threads(), t = omp_get_thread_num();
-    if (T != tmax) T = 1;
-    if (t == 0) nt = T;
-    if (t < T) {
-      const double t0 = omp_get_wtime();
-      sweep(level, s, t, T);
-      bal.tau[t] = omp_get_wtime() - t0;
-    }
-#pragma omp barrier
-    if (t < T) sweep_back(s, t, T);
-  }
-  if (par) balance_take(bal, s.J0, s.J1, s.cut, s.ncut, nt);
-}
-// The block of thread t of T in the sweep of a group of S steps (columns a .. b), whose
-// S end columns on each side next to another block (first: on the left, last: on the
-// right) are private copies, and the neighbours' S end columns a halo computed again.
-// Private slots: the left halo a - d (d = 1 .. S) in slot d - 1, the right halo b + d
-// (d = 1 .. S - 1) in S + d - 1, the end columns a .. a + S - 1 from 2*S - 1 and
-// b - S + 1 .. b from 3*S - 1: 4*S - 1 slots.
-struct group_block_t {
-  int a, b, S;
-  bool first, last;
-};
-inline group_block_t group_block(int J0, int J1, const int *cut, int ncut, int t, int T, int S) {
-  group_block_t g;
-  block_cols(J0, J1, cut, ncut, t, T, g.a, g.b);
-  g.S = S;
-  g.first = t > 0;
-  g.last = t < T - 1;
-  return g;
-}
-// Slot of column c, or -1 where the sweep works on it in place (or does not hold it).
-inline int group_slot(const group_block_t &g, int c) {
-  const int S = g.S;
-  if (c < g.a) return g.first && c >= g.a - S ? g.a - c - 1 : -1;
-  if (c > g.b) return g.last && c <= g.b + S - 1 ? S + c - g.b - 1 : -1;
-  if (g.first && c < g.a + S) return 2 * S - 1 + c - g.a;
-  if (g.last && c > g.b - S) return 3 * S - 1 + c - (g.b - S + 1);
-  return -1;
-}
-// Whether step st (0 .. S - 1) of the group updates column c, and (ele) whether its
-// electric field too: every step updates the block's columns; the left halo a - d takes
-// the magnetic update of steps 0 .. S - d and the electric one of steps 0 .. S - d - 1,
-// the right halo b + d both of steps 0 .. S - 1 - d.
-inline bool group_updates(const group_block_t &g, int c, int st, bool &ele) {
-  const int S = g.S;
-  ele = true;
-  if (c < g.a) {
-    const int d = g.a - c;
-    if (!g.first || d > S || st > S - d) return false;
-    ele = st <= S - d - 1;
-  } else if (c > g.b) {
-    const int d = c - g.b;
-    if (!g.last || d > S - 1 || st > S - 1 - d) return false;
-  }
-  return true;
-}
 // Cuts for the step (nullptr: equal parts); tau sized for T.
 const int *balance_cuts(balance_t &bal, int J0, int J1, int T);
 // The times tau of the step's T blocks into the costs per column.
@@ -281,14 +175,37 @@ void wkframe(int KSTEP, int &KX, int NW, wkframe_t &f);
 // counter-rotating beam) and the witness index s = KX - jc + 1 it feeds; false when s
 // lies outside 1 .. NW + 2.
 bool wkcol(const wkframe_t &f, int j, int &jj, int &s);
-void jmpbm(int KSTEP, int &KX, int NW);
-void conbm(int KSTEP, int &KX, int &KY, int NW);
-void napl1(int KSTEP, int &KX, int NW);
-void napl2(int KSTEP, int &KX, int NW);
-// Field component x (one of he_data.e[c], he_data.h[c]) on radial line i of column j;
-// 0 when the node is not held in the stored window (j outside IZMWL..IZMWR, i outside
-// 1..NR). The one accessor of the wake routines.
-float wkget(const arr1<float> &x, int i, int j);
+// The fields a wake routine integrates, handed to it by the caller: one field component
+// (wkcomp_t) holds the node of line i, column j at x[(j - IZMWL)*sj + i - I0] for the lines
+// I0 .. I1 and the columns IZMWL .. IZMWR, n values in all (0: the run does not hold the
+// component). wkfld_t holds the six components Er, Ephi, Ez, Hr, Hphi, Hz (c[0 .. 5]).
+struct wkcomp_t {
+  const float *x = nullptr;
+  long n = 0;
+  int I0 = 1, I1 = 0, IZMWL = 1, IZMWR = 0;
+  long sj = 0;
+};
+struct wkfld_t {
+  wkcomp_t c[6];
+};
+// The field arrays as they are, every line of the stored window: the fields of a step
+// taken alone, which the wake integration reads right after it.
+wkfld_t wkfld_held();
+// Line wkline.I of step n of a group (slot n of wkline), over the stored window of that
+// step: the fields of a step whose group's sweep has already moved on.
+wkfld_t wkfld_slot(int n);
+void jmpbm(int KSTEP, int &KX, int NW, const wkfld_t &L);
+void conbm(int KSTEP, int &KX, int &KY, int NW, const wkfld_t &L);
+void napl1(int KSTEP, int &KX, int NW, const wkfld_t &L);
+void napl2(int KSTEP, int &KX, int NW, const wkfld_t &L);
+// Component x on radial line i of column j; 0 when the node is not held (j outside
+// IZMWL..IZMWR, i outside I0..I1, beyond the values held). The one accessor of the wake
+// routines.
+inline float wkget(const wkcomp_t &x, int i, int j) {
+  if (i < x.I0 || i > x.I1 || j < x.IZMWL || j > x.IZMWR) return 0.0f;
+  const long m = static_cast<long>(j - x.IZMWL) * x.sj + (i - x.I0);
+  return m < x.n ? x.x[m] : 0.0f;
+}
 
 // ---------------------------------------------------------------- save file (field_records.cpp)
 // Field records after the main program's records of a save (unit 1): wz, wy in chunks

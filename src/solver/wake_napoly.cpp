@@ -51,13 +51,13 @@ void napset(int &marker) {
 // z from the column j it passes and its neighbours in the direction of travel (jj is j
 // counted in that direction, NZ the last column).
 // Ez sits on the column: the mean over the mesh step completed in a crossing step.
-float ezt(const wkframe_t &f, const arr1<float> &X, int i, int j, int jj) {
+float ezt(const wkframe_t &f, const wkcomp_t &X, int i, int j, int jj) {
   const float x0 = wkget(X, i, j);
   if (f.cross && jj != latc.NZ) return (x0 + wkget(X, i, j + f.d)) / 2.0f;
   return x0;
 }
 // Er and Ephi sit half a mesh step ahead.
-float eht(const wkframe_t &f, const arr1<float> &X, int i, int j, int jj) {
+float eht(const wkframe_t &f, const wkcomp_t &X, int i, int j, int jj) {
   const int NZ = latc.NZ;
   const float x0 = wkget(X, i, j);
   if (f.cross) {
@@ -68,7 +68,7 @@ float eht(const wkframe_t &f, const arr1<float> &X, int i, int j, int jj) {
   return (x0 + wkget(X, i, j + f.d)) / 2.0f;
 }
 // Hphi and Hr, half a time step apart from E.
-float ht(const wkframe_t &f, const arr1<float> &X, int i, int j, int jj) {
+float ht(const wkframe_t &f, const wkcomp_t &X, int i, int j, int jj) {
   const float x0 = wkget(X, i, j);
   if (f.cross) {
     if (jj == latc.NZ) return x0;
@@ -84,14 +84,14 @@ inline float finite_or_0(float x) { return std::isfinite(x) ? x : 0.0f; }
 
 } // namespace
 
-void napl1(int KSTEP, int &KX, int NW) {
+void napl1(int KSTEP, int &KX, int NW, const wkfld_t &L) {
   napset(napcom.NRNAP1);
   wkframe_t f;
   wkframe(KSTEP, KX, NW, f);
   const int IZCF = wprm.IZCF, IZCT = wprm.IZCT, IRWAK = wprm.IRWAK;
   const int IRPL = pipes.IRPL, IRPR = pipes.IRPR;
   const float CDT = napprm.CDT, Z0 = cons.Z0;
-  const arr1<float> &Er = he_data.e[1], &Ez = he_data.e[3], &Hphi = he_data.h[2];
+  const wkcomp_t &Er = L.c[0], &Ez = L.c[2], &Hphi = L.c[4];
   const arr1<float> &sfg = nap_data.sfg, &slg = nap_data.slg;
   const bool left = IRWAK != IRPL && wprm.IRVLO(1) <= wprm.IRVUP(1);
   const bool right = IRWAK != IRPR && wprm.IRVLO(2) <= wprm.IRVUP(2);
@@ -116,7 +116,7 @@ void napl1(int KSTEP, int &KX, int NW) {
   }
 }
 
-void napl2(int KSTEP, int &KX, int NW) {
+void napl2(int KSTEP, int &KX, int NW, const wkfld_t &L) {
   napset(napcom.NRNAP2);
   wkframe_t f;
   wkframe(KSTEP, KX, NW, f);
@@ -125,8 +125,8 @@ void napl2(int KSTEP, int &KX, int NW) {
   const int IRPL = pipes.IRPL, IRPR = pipes.IRPR;
   const float CDT = napprm.CDT, Z0 = cons.Z0;
   const float XPX = wprm.XPX, XMX = wprm.XMX;
-  const arr1<float> &Er = he_data.e[1], &Ephi = he_data.e[2], &Ez = he_data.e[3];
-  const arr1<float> &Hr = he_data.h[1], &Hphi = he_data.h[2], &Hz = he_data.h[3];
+  const wkcomp_t &Er = L.c[0], &Ephi = L.c[1], &Ez = L.c[2];
+  const wkcomp_t &Hr = L.c[3], &Hphi = L.c[4], &Hz = L.c[5];
   const arr1<float> &sfg = nap_data.sfg, &slg = nap_data.slg;
 
   // Dipole factors of the pipe radii b1 (left), b2 (right) and the smaller one bm.

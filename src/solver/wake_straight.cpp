@@ -16,24 +16,40 @@
 #include "solver/fields.hpp"
 #include "solver/step.hpp"
 
-float wkget(const arr1<float> &x, int i, int j) {
+wkfld_t wkfld_held() {
+  wkfld_t L;
   const int NR = latc.NR;
-  if (wkline.SLOT >= 0 && i == wkline.I) {
-    // The line of a step of a group whose sweep has already moved on, in the stored
-    // window of that step.
-    if (i < 1 || i > NR || j < wkline.IZMWL || j > wkline.IZMWR) return 0.0f;
-    const arr1<float> *c[6] = {&he_data.e[1], &he_data.e[2], &he_data.e[3],
-                               &he_data.h[1], &he_data.h[2], &he_data.h[3]};
-    for (int k = 0; k < 6; ++k)
-      if (&x == c[k]) {
-        const std::vector<float> &v = wkline.v[wkline.SLOT][k];
-        return v.empty() ? 0.0f : v[j - wkline.IZMWL];
-      }
+  const arr1<float> *x[6] = {&he_data.e[1], &he_data.e[2], &he_data.e[3],
+                             &he_data.h[1], &he_data.h[2], &he_data.h[3]};
+  for (int c = 0; c < 6; ++c) {
+    wkcomp_t &k = L.c[c];
+    k.x = x[c]->data();
+    k.n = x[c]->size();
+    k.I0 = 1;
+    k.I1 = NR;
+    k.IZMWL = lfrbk.IZMWL;
+    k.IZMWR = lfrbk.IZMWR;
+    k.sj = NR;
   }
-  if (i < 1 || i > NR || j < lfrbk.IZMWL || j > lfrbk.IZMWR) return 0.0f;
-  const long m = static_cast<long>(j - lfrbk.IZMWL) * NR + i;
-  if (m > x.size()) return 0.0f;
-  return x(m);
+  return L;
+}
+
+wkfld_t wkfld_slot(int n) {
+  wkfld_t L;
+  const int I = wkline.I;
+  const bool inside = I >= 1 && I <= latc.NR;
+  for (int c = 0; c < 6; ++c) {
+    const std::vector<float> &v = wkline.v[n][c];
+    wkcomp_t &k = L.c[c];
+    k.x = v.data();
+    k.n = inside ? static_cast<long>(v.size()) : 0;
+    k.I0 = I;
+    k.I1 = I;
+    k.IZMWL = wkline.IZMWL;
+    k.IZMWR = wkline.IZMWR;
+    k.sj = 1;
+  }
+  return L;
 }
 
 void wakecl() {
@@ -71,7 +87,7 @@ bool wkcol(const wkframe_t &f, int j, int &jj, int &s) {
   return s >= 1 && s <= f.smax;
 }
 
-void jmpbm(int KSTEP, int &KX, int NW) {
+void jmpbm(int KSTEP, int &KX, int NW, const wkfld_t &L) {
   const int NZ = latc.NZ;
   const int KMIN = pint.KMIN;
   wkframe_t f;
@@ -79,7 +95,7 @@ void jmpbm(int KSTEP, int &KX, int NW) {
   const int d = f.d;
   const float CDT = tstep.CDT;
   const float ZCDT = tstep.ZCDT;
-  const arr1<float> &Ez = he_data.e[3], &Ephi = he_data.e[2], &Hr = he_data.h[1];
+  const wkcomp_t &Ez = L.c[2], &Ephi = L.c[1], &Hr = L.c[3];
   for (int j = f.JB; j <= f.JF; ++j) {
     int jj, s;
     if (!wkcol(f, j, jj, s)) continue;
@@ -106,7 +122,7 @@ void jmpbm(int KSTEP, int &KX, int NW) {
   }
 }
 
-void conbm(int KSTEP, int &KX, int &KY, int NW) {
+void conbm(int KSTEP, int &KX, int &KY, int NW, const wkfld_t &L) {
   const int k = KSTEP;
   const int MTE = latc.MTE > 0 ? latc.MTE : 1;
   const int KMIN = pint.KMIN;
@@ -122,8 +138,8 @@ void conbm(int KSTEP, int &KX, int &KY, int NW) {
       const int jc = crbw_ ? crbw.ISEP - j + 1 : j;
       const int s = KX - jc + 1;
       if (s < 1 || s > sm) continue;
-      wzwy_data.wz(s) = wzwy_data.wz(s) + wkget(he_data.e[3], KMIN, j) * DDZ;
-      wzwy_data.wy(s) = wzwy_data.wy(s) + cons.Z0 * wkget(he_data.h[1], KMIN, j) * DDZ;
+      wzwy_data.wz(s) = wzwy_data.wz(s) + wkget(L.c[2], KMIN, j) * DDZ;
+      wzwy_data.wy(s) = wzwy_data.wy(s) + cons.Z0 * wkget(L.c[3], KMIN, j) * DDZ;
     }
   }
   if (ph == 0) { // it passes the z of Ephi
@@ -132,7 +148,7 @@ void conbm(int KSTEP, int &KX, int &KY, int NW) {
       const int jc = crbw_ ? crbw.ISEP - j + 1 : j;
       const int s = KY - jc + 1;
       if (s < 1 || s > sm) continue;
-      wzwy_data.wy(s) = wzwy_data.wy(s) + wkget(he_data.e[2], KMIN, j) * DDZ;
+      wzwy_data.wy(s) = wzwy_data.wy(s) + wkget(L.c[1], KMIN, j) * DDZ;
     }
   }
 }

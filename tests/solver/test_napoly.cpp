@@ -114,7 +114,7 @@ TEST(Napoly, MonopoleLinesAndLegs) {
     clear_fields();
     set_field(r.X, r.f);
     int KX = 20;
-    napl1(100, KX, mp.NW);
+    napl1(100, KX, mp.NW, wkfld_held());
     EXPECT_EQ(KX, 20);
     for (int j = 1; j <= 20; ++j) {
       const double want = r.want(j);
@@ -181,7 +181,7 @@ TEST(Napoly, DipoleLinesLegsAndUnequalPipes) {
     clear_fields();
     set_field(r.X, r.f);
     int KX = 20;
-    napl2(100, KX, mp.NW);
+    napl2(100, KX, mp.NW, wkfld_held());
     EXPECT_EQ(KX, 20);
     for (int j = 1; j <= 20; ++j) {
       const double want = r.want(j);
@@ -201,7 +201,7 @@ TEST(Napoly, DipoleUnequalPipeTermAtTheWiderPipe) {
   clear_fields();
   set_field(1, [](int i, int) { return i <= 6 ? 1.0f : 0.0f; });
   int KX = 20;
-  napl2(100, KX, mp.NW);
+  napl2(100, KX, mp.NW, wkfld_held());
   const double h = 0.5, g = h / 2.0, b1 = 4.0, b2 = 2.5, bm = 2.5;
   const double DLT = bm * (1 / (b2 * b2) - 1 / (b1 * b1));
   auto r_of = [&](int i) { return (i - 1) * h + h / 2; };
@@ -229,9 +229,9 @@ TEST(Napoly, EqualPipesFollowTheStraightLineStepByStep) {
           set_field(X, [X](int i, int j) { return float(((7 * i + 3 * j + X) % 11) - 5); });
         int KX = 1;
         for (int k = 0; k < 30 * MTE; ++k) {
-          if (r == 0) jmpbm(k, KX, mp.NW);
-          else if (mode == 0) napl1(k, KX, mp.NW);
-          else napl2(k, KX, mp.NW);
+          if (r == 0) jmpbm(k, KX, mp.NW, wkfld_held());
+          else if (mode == 0) napl1(k, KX, mp.NW, wkfld_held());
+          else napl2(k, KX, mp.NW, wkfld_held());
         }
         kx[r] = KX;
         res[r] = wz_now();
@@ -254,8 +254,8 @@ TEST(Napoly, CrossingStepOutsideTheWitnessRangeRaisesKX) {
       for (int X = 1; X <= 6; ++X) set_field(X, [](int, int) { return 1.0f; });
       int KX = 1000; // s = KX - j + 1 > NW + 2 for every column
       const int k = 3 * MTE - 1;
-      if (mode == 0) napl1(k, KX, mp.NW);
-      else napl2(k, KX, mp.NW);
+      if (mode == 0) napl1(k, KX, mp.NW, wkfld_held());
+      else napl2(k, KX, mp.NW, wkfld_held());
       EXPECT_EQ(KX, 1001);
       for (float w : wz_now()) EXPECT_EQ(w, 0.0f);
     }
@@ -275,8 +275,8 @@ TEST(Napoly, ColumnBeyondTheMeshIsNotRead) {
       for (int X = 1; X <= 6; ++X)
         set_field(X, [r](int i, int j) { return j > 20 ? (r ? 1.0e30f : 0.0f) : float(i + j); });
       int KX = 20;
-      if (mode == 0) napl1(101, KX, mp.NW);
-      else napl2(101, KX, mp.NW);
+      if (mode == 0) napl1(101, KX, mp.NW, wkfld_held());
+      else napl2(101, KX, mp.NW, wkfld_held());
       EXPECT_EQ(KX, 21);
       res[r] = wz_now();
     }
@@ -288,7 +288,7 @@ TEST(Napoly, ColumnBeyondTheMeshIsNotRead) {
   clear_fields();
   set_field(6, [](int i, int j) { return j == 19 || j == 20 ? 2.0f : (j > 20 ? 1.0e30f : 0.0f); });
   int KX = 20;
-  napl2(101, KX, mp.NW);
+  napl2(101, KX, mp.NW, wkfld_held());
   const double CDT = 0.25, XMX = 1.25 - 0.8; // Y = (3*2 - 2)/2 = 2 on both columns
   EXPECT_NEAR(wzwy_data.wz(2), -CDT * XMX / 2 * Z0 * (2 + 2 * 2 + 0) / 4.0, 1e-3);
   EXPECT_NEAR(wzwy_data.wz(1), 0.5 * -CDT * XMX / 2 * Z0 * 2, 1e-3); // column NZ: Y alone

@@ -70,7 +70,7 @@ TEST(StepBlocks, BlockBoundariesOnColumnOneAndCutCells) {
       for (int k = mp.KSTART; k <= wind.NT - 1; ++k) {
         if (mrot == 0) mefld(k + 1);
         else hefld(k + 1);
-        jmpbm(k, mp.KX, mp.NW);
+        jmpbm(k, mp.KX, mp.NW, wkfld_held());
         const int ncol = eline.JFRONT - eline.JBACK + 1;
         if (nt == 8 && ncol >= 2 && ncol <= 8) {
           ++small_windows;
@@ -159,7 +159,7 @@ TEST(StepBlocks, UnequalBlocksGiveTheBitsOfOneThread) {
         }
         if (mrot == 0) mefld(k + 1);
         else hefld(k + 1);
-        jmpbm(k, mp.KX, mp.NW);
+        jmpbm(k, mp.KX, mp.NW, wkfld_held());
       }
       b.cost.clear();
       if (nt == 1) want = solver_state();

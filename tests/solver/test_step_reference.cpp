@@ -164,13 +164,13 @@ TEST(StepReference, CellCodesAndThreadsGiveThePlainFormulas) {
         const refcoef c = ref_coefficients();
         for (int k = mp.KSTART; k <= wind.NT - 1; ++k) {
           cut += plain_step(c, k + 1);
-          jmpbm(k, mp.KX, mp.NW);
+          jmpbm(k, mp.KX, mp.NW, wkfld_held());
         }
       } else {
         long widest = 0;
         for (int k = mp.KSTART; k <= wind.NT - 1; ++k) {
           mefld(k + 1);
-          jmpbm(k, mp.KX, mp.NW);
+          jmpbm(k, mp.KX, mp.NW, wkfld_held());
           widest = std::max(widest, static_cast<long>(latc.NR) * (eline.JFRONT - eline.JBACK + 1));
         }
         EXPECT_EQ(widest > 32768, r.big) << r.what << ": widest window " << widest;

@@ -30,14 +30,14 @@ TEST(WakeStraight, ConventionalMethodFirstSteps) {
   path_fields();
   const float CDT = 0.25f;
   int KX = 1;
-  jmpbm(0, KX, mp.NW);
+  jmpbm(0, KX, mp.NW, wkfld_held());
   EXPECT_EQ(KX, 1);
   EXPECT_EQ(wzwy_data.wz(1), 1.0f * CDT);
   EXPECT_EQ(wzwy_data.wz(2), 0.0f);
-  jmpbm(1, KX, mp.NW);
+  jmpbm(1, KX, mp.NW, wkfld_held());
   EXPECT_EQ(KX, 2);
   EXPECT_EQ(wzwy_data.wz(1), 1.0f * CDT + (1.0f + 2.0f) * CDT / 2.0f);
-  jmpbm(2, KX, mp.NW);
+  jmpbm(2, KX, mp.NW, wkfld_held());
   EXPECT_EQ(wzwy_data.wz(1), 1.0f * CDT + (1.0f + 2.0f) * CDT / 2.0f + 2.0f * CDT);
   EXPECT_EQ(wzwy_data.wz(2), 1.0f * CDT);
   EXPECT_EQ(wzwy_data.wz(3), 0.0f);
@@ -50,17 +50,17 @@ TEST(WakeStraight, AzimuthalWeights) {
   path_fields();
   const float CDT = 0.5f / 3.0f, ZCDT = cons.Z0 * 0.5f / 3.0f;
   int KX = 1;
-  jmpbm(0, KX, mp.NW); // ordinary step, k a multiple of MTE, column 1 only
+  jmpbm(0, KX, mp.NW, wkfld_held()); // ordinary step, k a multiple of MTE, column 1 only
   EXPECT_FLOAT_EQ(wzwy_data.wy(1), (10.0f + 20.0f) * CDT / 2.0f + 100.0f * ZCDT);
   wakecl();
-  jmpbm(1, KX, mp.NW); // ordinary step: Hr taken as it is
+  jmpbm(1, KX, mp.NW, wkfld_held()); // ordinary step: Hr taken as it is
   EXPECT_FLOAT_EQ(wzwy_data.wy(1), (10.0f + 20.0f) * CDT / 2.0f + 100.0f * ZCDT);
   wakecl();
-  jmpbm(2, KX, mp.NW); // crossing: Ephi 1:2:1, Hr 7:1 towards the front
+  jmpbm(2, KX, mp.NW, wkfld_held()); // crossing: Ephi 1:2:1, Hr 7:1 towards the front
   EXPECT_EQ(KX, 2);
   EXPECT_FLOAT_EQ(wzwy_data.wy(1), (10.0f + 40.0f + 30.0f) * CDT / 4.0f + (700.0f + 200.0f) * ZCDT / 8.0f);
   wakecl();
-  jmpbm(3, KX, mp.NW); // after the crossing: Hr 7:1 towards the back; column 2 feeds s = 1
+  jmpbm(3, KX, mp.NW, wkfld_held()); // after the crossing: Hr 7:1 towards the back; column 2 feeds s = 1
   EXPECT_FLOAT_EQ(wzwy_data.wy(1), (20.0f + 30.0f) * CDT / 2.0f + (1400.0f + 100.0f) * ZCDT / 8.0f);
   EXPECT_FLOAT_EQ(wzwy_data.wy(2), (10.0f + 20.0f) * CDT / 2.0f + 100.0f * ZCDT);
 }
@@ -73,7 +73,7 @@ TEST(WakeStraight, LastColumnWithoutNeighbours) {
   path_fields();
   const float CDT = 0.25f, ZCDT = cons.Z0 * 0.25f;
   int KX = 5; // witness s = 1 on column NZ
-  jmpbm(9, KX, mp.NW); // a crossing step with the front on NZ
+  jmpbm(9, KX, mp.NW, wkfld_held()); // a crossing step with the front on NZ
   EXPECT_EQ(wzwy_data.wz(1), 5.0f * CDT);
   EXPECT_FLOAT_EQ(wzwy_data.wy(1), 50.0f * CDT + 500.0f * ZCDT);
   // column NZ - 1 feeds s = 2: Ez interpolated with NZ, Ephi alone (jj = NZ - 1)
@@ -104,7 +104,7 @@ TEST(WakeStraight, CounterRotatingNeighbourOutsideWindowIsZero) {
   ASSERT_EQ(jb, 50);
   const int jc = crbw.ISEP - 50 + 1; // witness column of j = 50
   int KX = jc;                       // s = 1 on column 50
-  jmpbm(k, KX, mp.NW);               // (k + 1) even: a crossing step
+  jmpbm(k, KX, mp.NW, wkfld_held());               // (k + 1) even: a crossing step
   EXPECT_EQ(wzwy_data.wz(1), (50.0f + 0.0f) * 0.25f / 2.0f);
   crbw.LCRBW = false;
 }
@@ -116,14 +116,14 @@ TEST(WakeStraight, TavoSamples) {
   mini_setup(c);
   path_fields();
   int KX = 0, KY = 1;
-  conbm(0, KX, KY, mp.NW);
+  conbm(0, KX, KY, mp.NW, wkfld_held());
   EXPECT_EQ(wzwy_data.wz(1), 0.0f);
-  conbm(1, KX, KY, mp.NW);
+  conbm(1, KX, KY, mp.NW, wkfld_held());
   EXPECT_EQ(KX, 1);
   EXPECT_EQ(wzwy_data.wz(1), 1.0f * 0.5f);
   EXPECT_FLOAT_EQ(wzwy_data.wy(1), cons.Z0 * 100.0f * 0.5f);
-  conbm(2, KX, KY, mp.NW);
-  conbm(3, KX, KY, mp.NW);
+  conbm(2, KX, KY, mp.NW, wkfld_held());
+  conbm(3, KX, KY, mp.NW, wkfld_held());
   EXPECT_EQ(KY, 2);
   EXPECT_FLOAT_EQ(wzwy_data.wy(1), cons.Z0 * 100.0f * 0.5f + 20.0f * 0.5f);
   EXPECT_EQ(wzwy_data.wy(2), 10.0f * 0.5f);
@@ -137,9 +137,35 @@ TEST(WakeStraight, FieldAccessorOutsideStoredWindow) {
   lfrbk.IZMWL = 10;
   lfrbk.IZMWR = 10 + msz.NMESH / c.NR - 1;
   he_data.e[3].fill(1.0f);
-  EXPECT_EQ(wkget(he_data.e[3], 1, 10), 1.0f);
-  EXPECT_EQ(wkget(he_data.e[3], 1, 9), 0.0f);
-  EXPECT_EQ(wkget(he_data.e[3], 1, lfrbk.IZMWR + 1), 0.0f);
-  EXPECT_EQ(wkget(he_data.e[3], 0, 10), 0.0f);
-  EXPECT_EQ(wkget(he_data.e[3], c.NR + 1, 10), 0.0f);
+  EXPECT_EQ(wkget(wkfld_held().c[2], 1, 10), 1.0f);
+  EXPECT_EQ(wkget(wkfld_held().c[2], 1, 9), 0.0f);
+  EXPECT_EQ(wkget(wkfld_held().c[2], 1, lfrbk.IZMWR + 1), 0.0f);
+  EXPECT_EQ(wkget(wkfld_held().c[2], 0, 10), 0.0f);
+  EXPECT_EQ(wkget(wkfld_held().c[2], c.NR + 1, 10), 0.0f);
+}
+
+// A step of a group hands its wake routine the line its sweep left in the step's slot:
+// the values of that line and no others (the field arrays hold a later step by then),
+// 0 outside the slot's stored window and for a component the run does not hold.
+TEST(WakeStraight, LineOfAStepOfAGroup) {
+  mini_setup(small(2));
+  pint.KMIN = 3;
+  he_data.e[3].fill(7.0f); // the arrays: a later step
+  wkline_open(1);
+  for (int j = wkline.IZMWL; j <= wkline.IZMWR; ++j) wkline.v[1][2][j - wkline.IZMWL] = 0.5f * j;
+  wkline.v[1][1].clear(); // Ephi not held
+  const wkfld_t L = wkfld_slot(1);
+  EXPECT_EQ(wkget(L.c[2], 3, 10), 5.0f);
+  EXPECT_EQ(wkget(L.c[2], 3, wkline.IZMWR), 0.5f * wkline.IZMWR);
+  EXPECT_EQ(wkget(L.c[2], 2, 10), 0.0f);
+  EXPECT_EQ(wkget(L.c[2], 3, wkline.IZMWR + 1), 0.0f);
+  EXPECT_EQ(wkget(L.c[1], 3, 10), 0.0f);
+  EXPECT_EQ(wkget(wkfld_held().c[2], 3, 10), 7.0f);
+  // jmpbm integrates the line it is handed: step 0 adds Ez(1)*CDT to wz(1).
+  int KX = 1;
+  jmpbm(0, KX, mp.NW, L);
+  EXPECT_EQ(wzwy_data.wz(1), 0.5f * 0.25f);
+  KX = 1;
+  jmpbm(0, KX, mp.NW, wkfld_held());
+  EXPECT_EQ(wzwy_data.wz(1), 0.5f * 0.25f + 7.0f * 0.25f);
 }
