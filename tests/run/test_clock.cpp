@@ -1,16 +1,7 @@
 // CPU time marks and the date and time texts.
 #include <gtest/gtest.h>
 
-// GCC 12 with the sanitizers warns that std::function may be used uninitialized where
-// the regex compiler moves its automaton states: a false positive in the library's code.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
-#include <regex>
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
+#include "../quiet_regex.hpp"
 
 #include "run/clock.hpp"
 #include "run/params.hpp"

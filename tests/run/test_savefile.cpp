@@ -13,16 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
-// GCC 12 with the sanitizers warns that std::function may be used uninitialized where
-// the regex compiler moves its automaton states: a false positive in the library's code.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
-#include <regex>
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
+#include "../quiet_regex.hpp"
 #include <string>
 #include <vector>
 
