@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <new>
-#include <regex>
+#include "../quiet_regex.hpp"
 
 #include "deck_test_util.hpp"
 #include "run/records.hpp"

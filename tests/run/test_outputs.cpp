@@ -17,7 +17,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <regex>
+#include "../quiet_regex.hpp"
 #include <string>
 #include <thread>
 #include <vector>
